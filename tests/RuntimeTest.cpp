@@ -1,0 +1,123 @@
+// The memory service, the float helpers and the exceptions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "Num/Runtime.hpp"
+
+namespace {
+
+using num::Int;
+using num::MutableWordArray_;
+using num::Word;
+using num::WordArray_;
+
+TEST(Runtime, CopiesShareTheBlockAndCountReferences) {
+  MutableWordArray_ m = MutableWordArray_::allocate(3);
+  m[0] = 1;
+  m[1] = 2;
+  m[2] = 3;
+  const auto* block = m.block();
+  WordArray_ a = std::move(m).freeze();
+  EXPECT_EQ(a.block(), block) << "freezing must not copy";
+  EXPECT_EQ(a.block()->refs.load(), 1);
+  {
+    WordArray_ b = a;
+    EXPECT_TRUE(b.sameBlock(a));
+    EXPECT_EQ(a.block()->refs.load(), 2);
+  }
+  EXPECT_EQ(a.block()->refs.load(), 1);
+  EXPECT_EQ(a.size(), 3);
+  EXPECT_EQ(a[2], 3U);
+}
+
+TEST(Runtime, ShrinkingLowersTheRecordedSizeInPlace) {
+  MutableWordArray_ m = MutableWordArray_::allocate(4);
+  const auto* block = m.block();
+  m.setSize(1);
+  EXPECT_EQ(m.size(), 1);
+  EXPECT_EQ(m.sizeBytes(), 8U);
+  EXPECT_EQ(m.block(), block);
+  auto bytes = MutableWordArray_::allocateBytes(13);
+  EXPECT_EQ(bytes.size(), 1) << "13 bytes hold one whole word";
+}
+
+TEST(Runtime, EmptyArraysAreImmortalAndNeverCounted) {
+  WordArray_ e;
+  const auto before = e.block()->refs.load();
+  std::vector<WordArray_> copies(1000, e);
+  EXPECT_EQ(e.block()->refs.load(), before);
+  EXPECT_EQ(e.size(), 0);
+  EXPECT_TRUE(copies.back().sameBlock(WordArray_()));
+}
+
+TEST(Runtime, ConcurrentCopiesKeepTheCountExact) {
+  WordArray_ a = MutableWordArray_::allocate(2).freeze();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&a] {
+      for (int i = 0; i < 100000; ++i) {
+        WordArray_ c = a;
+        WordArray_ d = std::move(c);
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(a.block()->refs.load(), 1);
+}
+
+TEST(Runtime, ExceptionsAreDistinctArithmeticErrors) {
+  EXPECT_THROW(num::raiseDivZero(), num::DivideByZero);
+  EXPECT_THROW(num::raiseUnderflow(), num::Underflow);
+  EXPECT_THROW(num::raiseOverflow(), num::Overflow);
+  EXPECT_THROW(num::raiseOverflow(), num::ArithmeticError);
+  try {
+    num::raiseUnderflow();
+  } catch (const num::DivideByZero&) {
+    FAIL() << "underflow caught as divide by zero";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "arithmetic underflow");
+  }
+}
+
+TEST(Runtime, EncodeDoubleHandlesEveryExponent) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    Int m, e;
+    double want;
+  } cases[] = {
+      {3, 2, 12.0},
+      {-3, -1, -1.5},
+      {1, 1023, std::ldexp(1.0, 1023)},
+      {1, 1024, inf},
+      {-1, 1024, -inf},
+      {1, -1074, std::ldexp(1.0, -1074)},
+      {1, -1075, 0.0},
+      {1, Int{1} << 40, inf},
+      {-1, Int{1} << 62, -inf},
+      {1, -(Int{1} << 62), 0.0},
+      {std::numeric_limits<Int>::min(), std::numeric_limits<Int>::min(), -0.0},
+      {0, Int{1} << 40, 0.0},
+  };
+  for (const auto& c : cases) {
+    const double got = num::encodeDoubleInt(c.m, c.e);
+    EXPECT_EQ(got, c.want) << c.m << " * 2^" << c.e;
+    EXPECT_EQ(std::signbit(got), std::signbit(c.want)) << c.m << " * 2^" << c.e;
+  }
+  EXPECT_EQ(num::encodeDoubleWord(~Word{0}, -64), 1.0);  // rounds to 2^64 first
+  EXPECT_EQ(num::encodeDoubleWord(Word{1} << 63, -63), 1.0);
+}
+
+TEST(Runtime, DecodeDoubleIsExact) {
+  for (double d : {1.0, -1.0, 0.75, 12.0, 1e300, -1e-300, 5e-324, 3.141592653589793}) {
+    const auto [m, e] = num::decodeDouble(d);
+    EXPECT_EQ(num::encodeDoubleInt(m, e), d) << d;
+    EXPECT_LT(m < 0 ? -m : m, Int{1} << 53);
+  }
+  EXPECT_EQ(num::decodeDouble(0.0), (std::pair<Int, Int>{0, 0}));
+}
+
+}  // namespace

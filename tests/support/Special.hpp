@@ -1,0 +1,31 @@
+// The shared special values: magnitudes (limbs, least significant first)
+// around every boundary the library cares about.
+#pragma once
+
+#include <vector>
+
+#include "Num/Runtime.hpp"
+
+namespace numtest {
+
+using num::Int;
+using num::Word;
+
+// 0, 1, 2, 2^63 - 1, 2^63, 2^63 + 1, 2^64 - 1, 2^64, 2^64 + 1, 2^65,
+// 2^127, 2^128 - 1, 2^128, all-one limbs of 3 and 5 limbs, powers of two
+// around limb boundaries, and a few fixed multi-limb values.
+const std::vector<std::vector<Word>>& specialMagnitudes();
+
+// Signed special values as (negative, magnitude): every special magnitude
+// with both signs (zero once).
+struct Signed {
+  bool negative;
+  std::vector<Word> magnitude;
+};
+const std::vector<Signed>& specialSigned();
+
+// Special single words: 0, 1, 2, 3, 2^32, 2^63 - 1, 2^63, 2^63 + 1, 2^64 - 2,
+// 2^64 - 1 and powers of two.
+const std::vector<Word>& specialWords();
+
+}  // namespace numtest
