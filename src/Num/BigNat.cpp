@@ -1,0 +1,149 @@
+// BigNat core: constants, construction, conversion, comparison, addition
+// and subtraction.
+#include "Num/BigNat.hpp"
+
+#include <algorithm>
+
+#include "Num/Backend.hpp"
+#include "Num/WordArray.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace {
+
+constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
+
+}  // namespace
+
+BigNat_ bigNatZero_() noexcept { return BigNat_(); }
+BigNat_ bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); }
+BigNat bigNatZero() noexcept { return BN_(bigNatZero_()); }
+BigNat bigNatOne() noexcept { return BN_(bigNatOne_()); }
+
+Int bigNatCheck_(const BigNat_& a) noexcept {
+  const Int n = a.size();
+  if (n == 0) return 1;
+  if (a.sizeBytes() % kWordBytes != 0) return 0;
+  return a[n - 1] != 0 ? 1 : 0;
+}
+
+BigNat_ bigNatFromWord_(Word w) {
+  if (w == 0) return bigNatZero_();
+  return wordArrayFromWord_(w);
+}
+
+BigNat_ bigNatFromAbsInt_(Int i) {
+  // Negating in unsigned arithmetic maps the most negative Int to 2^63.
+  const Word w = i < 0 ? Word{0} - static_cast<Word>(i) : static_cast<Word>(i);
+  return bigNatFromWord_(w);
+}
+
+BigNat_ bigNatFromWord2_(Word hi, Word lo) {
+  if (hi == 0) return bigNatFromWord_(lo);
+  return wordArrayFromWord2_(hi, lo);
+}
+
+BigNat_ bigNatFromWordList(std::span<const Word> msFirst) {
+  const auto first = std::find_if(msFirst.begin(), msFirst.end(), [](Word w) { return w != 0; });
+  return bigNatFromWordListUnsafe(msFirst.subspan(static_cast<std::size_t>(first - msFirst.begin())));
+}
+
+BigNat_ bigNatFromWordListUnsafe(std::span<const Word> msFirst) {
+  if (msFirst.empty()) return bigNatZero_();
+  const Int n = static_cast<Int>(msFirst.size());
+  return withNewWordArray_(n, [&](MutableWordArray_& r) {
+    std::reverse_copy(msFirst.begin(), msFirst.end(), r.data());
+  });
+}
+
+BigNat_ bigNatFromWordArray_(const WordArray_& wa, Word n) {
+  Int i = static_cast<Int>(n);
+  const Word* p = wa.data();
+  while (i != 0 && p[i - 1] == 0) --i;
+  if (i == 0) return bigNatZero_();
+  if (wa.sizeBytes() % kWordBytes == 0 && i == wa.size()) return wa;
+  return withNewWordArray_(i, [&](MutableWordArray_& r) { mwaArrayCopy_(r, 0, wa, 0, i); });
+}
+
+std::vector<Word> bigNatToWordList(const BigNat_& a) {
+  std::vector<Word> v(static_cast<std::size_t>(a.size()));
+  std::reverse_copy(a.data(), a.data() + a.size(), v.begin());
+  return v;
+}
+
+Ordering bigNatCompare(const BigNat_& a, const BigNat_& b) noexcept {
+  const Int na = a.size();
+  const Int nb = b.size();
+  if (nb < na) return Ordering::GT;
+  if (na < nb) return Ordering::LT;
+  if (na == 0) return Ordering::EQ;
+  const Int c = backend::bignat_compare(a, b);
+  return c < 0 ? Ordering::LT : c > 0 ? Ordering::GT : Ordering::EQ;
+}
+
+Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept {
+  const Int n = a.size();
+  if (n != b.size()) return 0;
+  return n == 0 || backend::bignat_compare(a, b) == 0 ? 1 : 0;
+}
+
+BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
+  if (a.size() == 0) return b;
+  if (b.size() == 0) return a;
+  return withNewWordArrayTrimmed_(std::max(a.size(), b.size()) + 1,
+                                  [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
+}
+
+BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
+  if (w == 0) return a;
+  if (a.size() == 0) return wordArrayFromWord_(w);
+  return withNewWordArrayTrimmed_(a.size() + 1,
+                                  [&](MutableWordArray_& r) { backend::bignat_add_word(r, a, w); });
+}
+
+std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b) {
+  if (b.size() == 0) return a;
+  if (a.size() < b.size()) return std::nullopt;
+  return withNewWordArrayTrimmedMaybe_(
+      a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub(r, a, b); });
+}
+
+std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w) {
+  if (w == 0) return a;
+  if (a.size() == 0) return std::nullopt;
+  return withNewWordArrayTrimmedMaybe_(
+      a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub_word(r, a, w); });
+}
+
+BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b) {
+  if (b.size() == 0) return a;
+  // Decided before allocating, so nothing is built when the result would be
+  // negative; for equal sizes the subtraction's own borrow decides.
+  if (a.size() < b.size()) raiseUnderflow();
+  MutableWordArray_ r = newWordArray_(a.size());
+  if (backend::c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size()) != 0) {
+    raiseUnderflow();  // r is released on the way out
+  }
+  mwaTrimZeroes_(r);
+  return std::move(r).freeze();
+}
+
+BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w) {
+  if (w == 0) return a;
+  const Int na = a.size();
+  return withNewWordArrayTrimmed_(na, [&](MutableWordArray_& r) {
+    const Word* ap = a.data();
+    Word* rp = r.data();
+    Word borrow = w;
+    for (Int i = 0; i < na; ++i) {
+      if (borrow == 0) {
+        std::copy(ap + i, ap + na, rp + i);
+        return;
+      }
+      rp[i] = ap[i] - borrow;
+      borrow = ap[i] < borrow ? 1 : 0;
+    }
+  });
+}
+
+NUMKIT_END_NAMESPACE

@@ -1,0 +1,173 @@
+// Word arrays: trimming, comparison and in-place carry and borrow propagation.
+#include "Num/WordArray.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace {
+
+Int clzFrom(const Word* p, Int i) noexcept {
+  Int z = 0;
+  for (; i >= 0 && p[i] == 0; --i) ++z;
+  return z;
+}
+
+}  // namespace
+
+void mwaTrimZeroes_(MutableWordArray_& a) noexcept {
+  const Int z = clzFrom(a.data(), a.size() - 1);
+  if (z != 0) a.setSize(a.size() - z);
+}
+
+WordArray_ wordArrayFromWord_(Word w) {
+  return withNewWordArray_(1, [w](MutableWordArray_& a) { a[0] = w; });
+}
+
+WordArray_ wordArrayFromWord2_(Word h, Word l) {
+  return withNewWordArray_(2, [h, l](MutableWordArray_& a) {
+    a[0] = l;
+    a[1] = h;
+  });
+}
+
+void mwaFill_(MutableWordArray_& a, Word value, Int offset, Int count) noexcept {
+  if (count > 0) std::fill_n(a.data() + offset, count, value);
+}
+
+void mwaArrayCopy_(MutableWordArray_& dst, Int doff, const WordArray_& src, Int soff,
+                   Int count) noexcept {
+  if (count > 0) {
+    std::memcpy(dst.data() + doff, src.data() + soff, static_cast<std::size_t>(count) * kWordBytes);
+  }
+}
+
+void mwaInitCopyShrink_(MutableWordArray_& a, const WordArray_& src) noexcept {
+  const Int n = src.size();
+  mwaArrayCopy_(a, 0, src, 0, n);
+  a.setSize(n);
+}
+
+Int mwaClz(const MutableWordArray_& a) noexcept { return clzFrom(a.data(), a.size() - 1); }
+
+Int mwaClzAt(const MutableWordArray_& a, Int i) noexcept { return clzFrom(a.data(), i); }
+
+Int waClzAt(const WordArray_& a, Int i) noexcept { return clzFrom(a.data(), i); }
+
+Ordering wordArrayCompareMSWords(const WordArray_& wa, const WordArray_& wb) noexcept {
+  Int i = wa.size() - 1;
+  Int j = wb.size() - 1;
+  if (i < 0) return j < 0 ? Ordering::EQ : Ordering::LT;
+  if (j < 0) return Ordering::GT;
+  const Word* a = wa.data();
+  const Word* b = wb.data();
+  for (; i >= 0 && j >= 0; --i, --j) {
+    if (a[i] != b[j]) return a[i] > b[j] ? Ordering::GT : Ordering::LT;
+  }
+  return Ordering::EQ;
+}
+
+Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const WordArray_& b) noexcept {
+  const Int n = a.size() - k;
+  const Int nb = b.size();
+  if (n < nb) return Ordering::LT;
+  const Word* ap = a.data() + k;
+  const Word* bp = b.data();
+  for (Int i = n - 1; i >= 0; --i) {
+    const Word x = ap[i];
+    const Word y = i < nb ? bp[i] : 0;
+    if (x != y) return x > y ? Ordering::GT : Ordering::LT;
+  }
+  return Ordering::EQ;
+}
+
+void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
+  Word* p = a.data();
+  while (w != 0) {
+    const Word s = p[i] + w;
+    w = s < w ? 1 : 0;
+    p[i] = s;
+    ++i;
+  }
+}
+
+void mwaAddInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noexcept {
+  Word* p = a.data() + off;
+  const Word* q = b.data();
+  const Int nb = b.size();
+  Word c = 0;
+  for (Int j = 0; j < nb; ++j) {
+    const Word s = p[j] + q[j];
+    const Word c1 = s < q[j] ? 1 : 0;
+    const Word t = s + c;
+    const Word c2 = t < c ? 1 : 0;
+    p[j] = t;
+    c = c1 + c2;  // never both 1
+  }
+  mwaAddInplaceWord_(a, off + nb, c);
+}
+
+Int mwaSubInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
+  Word* p = a.data();
+  const Int n = a.size();
+  while (w != 0) {
+    if (i >= n) return 0;
+    const Word x = p[i];
+    p[i] = x - w;
+    w = x < w ? 1 : 0;
+    ++i;
+  }
+  return 1;
+}
+
+namespace {
+
+template <class Src>
+bool subInplace(MutableWordArray_& a, Int off, const Src& b) noexcept {
+  // Most significant word first, so an underflow shows up early; when the
+  // whole difference is non-negative no partial step can underflow.
+  const Word* q = b.data();
+  for (Int i = b.size() - 1; i >= 0; --i) {
+    if (mwaSubInplaceWord_(a, off + i, q[i]) == 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool mwaSubInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noexcept {
+  return subInplace(a, off, b);
+}
+
+bool mwaSubInplaceMutableArray(MutableWordArray_& a, Int off, const MutableWordArray_& b) noexcept {
+  return subInplace(a, off, b);
+}
+
+void mwaSubInplaceArrayTrim(MutableWordArray_& a, Int off, const WordArray_& b) noexcept {
+  (void)mwaSubInplaceArray(a, off, b);
+  mwaTrimZeroes_(a);
+}
+
+void mwaInitArrayPlusWord(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
+  const Int na = a.size();
+  const Word* ap = a.data();
+  Word* rp = r.data();
+  Word c = w;
+  for (Int i = 0;; ++i) {
+    if (i == na) {
+      mwaWriteOrShrink(r, c, i);
+      return;
+    }
+    if (c == 0) {
+      std::memcpy(rp + i, ap + i, static_cast<std::size_t>(na - i) * kWordBytes);
+      mwaShrink_(r, 1);
+      return;
+    }
+    const Word s = ap[i] + c;
+    c = s < c ? 1 : 0;
+    rp[i] = s;
+  }
+}
+
+NUMKIT_END_NAMESPACE
