@@ -9,16 +9,15 @@
 
 NUMKIT_BEGIN_NAMESPACE
 
-namespace {
+    namespace {
+      constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
+    }  // namespace
 
-constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
-
-}  // namespace
-
-BigNat_ bigNatZero_() noexcept { return BigNat_(); }
-BigNat_ bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); }
-BigNat bigNatZero() noexcept { return BN_(bigNatZero_()); }
-BigNat bigNatOne() noexcept { return BN_(bigNatOne_()); }
+BigNat_
+bigNatZero_() noexcept { return BigNat_(); } BigNat_
+    bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); } BigNat
+    bigNatZero() noexcept { return BN_(bigNatZero_()); } BigNat
+    bigNatOne() noexcept { return BN_(bigNatOne_()); }
 
 Int bigNatCheck_(const BigNat_& a) noexcept {
   const Int n = a.size();
@@ -45,7 +44,8 @@ BigNat_ bigNatFromWord2_(Word hi, Word lo) {
 
 BigNat_ bigNatFromWordList(std::span<const Word> msFirst) {
   const auto first = std::find_if(msFirst.begin(), msFirst.end(), [](Word w) { return w != 0; });
-  return bigNatFromWordListUnsafe(msFirst.subspan(static_cast<std::size_t>(first - msFirst.begin())));
+  return bigNatFromWordListUnsafe(
+      msFirst.subspan(static_cast<std::size_t>(first - msFirst.begin())));
 }
 
 BigNat_ bigNatFromWordListUnsafe(std::span<const Word> msFirst) {

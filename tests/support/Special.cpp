@@ -60,8 +60,8 @@ const std::vector<Signed>& specialSigned() {
 
 const std::vector<Word>& specialWords() {
   static const std::vector<Word> values = [] {
-    std::vector<Word> v = {0, 1, 2, 3, 10, 255, 256, Word{1} << 32, kTop - 1, kTop, kTop + 1,
-                           kOnes - 1, kOnes};
+    std::vector<Word> v = {0,        1,    2,        3,         10,   255, 256, Word{1} << 32,
+                           kTop - 1, kTop, kTop + 1, kOnes - 1, kOnes};
     for (int k = 1; k < 64; k += 7) v.push_back(Word{1} << k);
     return v;
   }();
