@@ -18,158 +18,133 @@
 
 NUMKIT_BEGIN_NAMESPACE
 
-    using BigNat_ = WordArray_;
+using BigNat_ = WordArray_;
 
-    // The one-field value wrapping a BigNat_; wrapping never copies limbs.
-    struct BigNat { BigNat_ bn; };
-    inline BigNat BN_(BigNat_ a) noexcept { return BigNat{std::move(a)}; } inline const BigNat_ &
-    unBigNat(const BigNat& x) noexcept { return x.bn; }
+// The one-field value wrapping a BigNat_; wrapping never copies limbs.
+struct BigNat {
+  BigNat_ bn;
+};
+inline BigNat BN_(BigNat_ a) noexcept { return BigNat{std::move(a)}; }
+inline const BigNat_& unBigNat(const BigNat& x) noexcept { return x.bn; }
 
-    // ---------------------------------------------------------------------------
-    // Constants, validity, size and indexing.
+// ---------------------------------------------------------------------------
+// Constants, validity, size and indexing.
 
-    // The shared constants zero (no limbs) and one ([1]); static and immortal.
-    NUMKIT_API BigNat
-    bigNatZero() noexcept;
-    NUMKIT_API BigNat bigNatOne() noexcept; NUMKIT_API BigNat_ bigNatZero_() noexcept;
-    NUMKIT_API BigNat_ bigNatOne_() noexcept;
+// The shared constants zero (no limbs) and one ([1]); static and immortal.
+NUMKIT_API BigNat bigNatZero() noexcept;
+NUMKIT_API BigNat bigNatOne() noexcept;
+NUMKIT_API BigNat_ bigNatZero_() noexcept;
+NUMKIT_API BigNat_ bigNatOne_() noexcept;
 
-    // Whether the array is a normalised magnitude: empty, or a whole number of
-    // words whose most significant one is non-zero.
-    NUMKIT_API Int bigNatCheck_(const BigNat_& a) noexcept;
-    inline bool bigNatCheck(const BigNat_& a) noexcept { return bigNatCheck_(a) != 0; }
+// Whether the array is a normalised magnitude: empty, or a whole number of
+// words whose most significant one is non-zero.
+NUMKIT_API Int bigNatCheck_(const BigNat_& a) noexcept;
+inline bool bigNatCheck(const BigNat_& a) noexcept { return bigNatCheck_(a) != 0; }
 
-inline Int
-bigNatSize_(const BigNat_& a) noexcept { return a.size(); } inline Word
-bigNatSize(const BigNat_& a) noexcept { return static_cast<Word>(a.size()); }
+inline Int bigNatSize_(const BigNat_& a) noexcept { return a.size(); }
+inline Word bigNatSize(const BigNat_& a) noexcept { return static_cast<Word>(a.size()); }
 // Limb i; the caller guarantees 0 <= i < size.
-inline Word
-bigNatIndex_(const BigNat_& a, Int i) noexcept { return a[i]; } inline Word
-bigNatIndex(const BigNat_& a, Int i) noexcept { return a[i]; }
+inline Word bigNatIndex_(const BigNat_& a, Int i) noexcept { return a[i]; }
+inline Word bigNatIndex(const BigNat_& a, Int i) noexcept { return a[i]; }
 
 // ---------------------------------------------------------------------------
 // Construction.
 
 // Zero (the shared constant) for w = 0, else a new [w].
-NUMKIT_API BigNat_
-bigNatFromWord_(Word w);
-    inline BigNat_ bigNatFromWord(Word w) { return bigNatFromWord_(w); } inline BigNat_
-    bigNatFromWord64_(std::uint64_t w) { return bigNatFromWord_(w); }
+NUMKIT_API BigNat_ bigNatFromWord_(Word w);
+inline BigNat_ bigNatFromWord(Word w) { return bigNatFromWord_(w); }
+inline BigNat_ bigNatFromWord64_(std::uint64_t w) { return bigNatFromWord_(w); }
 // |i| (the most negative Int gives [2^63]); zero for 0.
-NUMKIT_API BigNat_
-bigNatFromAbsInt_(Int i);
-    // hi * 2^64 + lo: zero, [lo], or [lo, hi] when hi != 0 (also for lo = 0).
-    NUMKIT_API BigNat_ bigNatFromWord2_(Word hi, Word lo);
-    // The value of a word list, most significant first; leading zeros skipped.
-    NUMKIT_API BigNat_ bigNatFromWordList(std::span<const Word> msFirst);
-    inline BigNat_ bigNatFromWordList_(std::span<const Word> msFirst) {
-      return bigNatFromWordList(msFirst);
-    }
+NUMKIT_API BigNat_ bigNatFromAbsInt_(Int i);
+// hi * 2^64 + lo: zero, [lo], or [lo, hi] when hi != 0 (also for lo = 0).
+NUMKIT_API BigNat_ bigNatFromWord2_(Word hi, Word lo);
+// The value of a word list, most significant first; leading zeros skipped.
+NUMKIT_API BigNat_ bigNatFromWordList(std::span<const Word> msFirst);
+inline BigNat_ bigNatFromWordList_(std::span<const Word> msFirst) {
+  return bigNatFromWordList(msFirst);
+}
 // The list written into an array of the same length without normalising (a
 // leading zero leaves a zero top limb); zero for an empty list.
-NUMKIT_API BigNat_
-bigNatFromWordListUnsafe(std::span<const Word> msFirst);
-    // The value of the first n limbs of wa, normalised; wa itself when it is
-    // exactly that already.
-    NUMKIT_API BigNat_ bigNatFromWordArray_(const WordArray_& wa, Word n);
-    inline BigNat bigNatFromWordArray(const WordArray_& wa, Word n) {
-      return BN_(bigNatFromWordArray_(wa, n));
-    }
+NUMKIT_API BigNat_ bigNatFromWordListUnsafe(std::span<const Word> msFirst);
+// The value of the first n limbs of wa, normalised; wa itself when it is
+// exactly that already.
+NUMKIT_API BigNat_ bigNatFromWordArray_(const WordArray_& wa, Word n);
+inline BigNat bigNatFromWordArray(const WordArray_& wa, Word n) {
+  return BN_(bigNatFromWordArray_(wa, n));
+}
 
 // ---------------------------------------------------------------------------
 // Conversion.
 
 // Limb 0, or 0 for zero: the value modulo 2^64.
-inline Word
-bigNatToWord_(const BigNat_& a) noexcept { return a.size() == 0 ? 0 : a.data()[0]; } inline Word
-bigNatToWord64_(const BigNat_& a) noexcept { return bigNatToWord_(a); } inline Word
-bigNatToWord(const BigNat_& a) noexcept { return bigNatToWord_(a); }
+inline Word bigNatToWord_(const BigNat_& a) noexcept { return a.size() == 0 ? 0 : a.data()[0]; }
+inline Word bigNatToWord64_(const BigNat_& a) noexcept { return bigNatToWord_(a); }
+inline Word bigNatToWord(const BigNat_& a) noexcept { return bigNatToWord_(a); }
 // Limb 0 read as a signed word (no saturation), or 0 for zero.
-inline Int
-bigNatToInt_(const BigNat_& a) noexcept { return static_cast<Int>(bigNatToWord_(a)); } inline Int
-bigNatToInt(const BigNat_& a) noexcept { return bigNatToInt_(a); }
+inline Int bigNatToInt_(const BigNat_& a) noexcept { return static_cast<Int>(bigNatToWord_(a)); }
+inline Int bigNatToInt(const BigNat_& a) noexcept { return bigNatToInt_(a); }
 // The value when it fits one word, else nothing.
-inline std::optional<Word>
-bigNatToWordMaybe_(const BigNat_& a) noexcept {
+inline std::optional<Word> bigNatToWordMaybe_(const BigNat_& a) noexcept {
   if (a.size() > 1) return std::nullopt;
   return bigNatToWord_(a);
 }
 // The limbs, most significant first; empty for zero.
-NUMKIT_API std::vector<Word>
-bigNatToWordList(const BigNat_& a);
+NUMKIT_API std::vector<Word> bigNatToWordList(const BigNat_& a);
 
-    // ---------------------------------------------------------------------------
-    // Predicates.
+// ---------------------------------------------------------------------------
+// Predicates.
 
-    inline Int bigNatIsZero_(const BigNat_& a) noexcept {
-      return a.size() == 0 ? 1 : 0;
-    } inline bool
-    bigNatIsZero(const BigNat_& a) noexcept { return a.size() == 0; } inline Int
-    bigNatIsOne_(const BigNat_& a) noexcept {
-      return a.size() == 1 && a[0] == 1 ? 1 : 0;
-    } inline bool
-    bigNatIsOne(const BigNat_& a) noexcept { return bigNatIsOne_(a) != 0; } inline Int
-    bigNatIsTwo_(const BigNat_& a) noexcept {
-      return a.size() == 1 && a[0] == 2 ? 1 : 0;
-    } inline bool
-    bigNatIsTwo(const BigNat_& a) noexcept { return bigNatIsTwo_(a) != 0; }
+inline Int bigNatIsZero_(const BigNat_& a) noexcept { return a.size() == 0 ? 1 : 0; }
+inline bool bigNatIsZero(const BigNat_& a) noexcept { return a.size() == 0; }
+inline Int bigNatIsOne_(const BigNat_& a) noexcept { return a.size() == 1 && a[0] == 1 ? 1 : 0; }
+inline bool bigNatIsOne(const BigNat_& a) noexcept { return bigNatIsOne_(a) != 0; }
+inline Int bigNatIsTwo_(const BigNat_& a) noexcept { return a.size() == 1 && a[0] == 2 ? 1 : 0; }
+inline bool bigNatIsTwo(const BigNat_& a) noexcept { return bigNatIsTwo_(a) != 0; }
 
 // ---------------------------------------------------------------------------
 // Comparison: limb counts decide before any limb is read.
 
-NUMKIT_API Ordering
-bigNatCompare(const BigNat_& a, const BigNat_& b) noexcept;
-    NUMKIT_API Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept;
-    inline bool bigNatEq(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatEq_(a, b) != 0;
-    } inline Int
-    bigNatNe_(const BigNat_& a, const BigNat_& b) noexcept {
-      return 1 - bigNatEq_(a, b);
-    } inline bool
-    bigNatNe(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatEq_(a, b) == 0;
-    } inline Int
-    bigNatLt_(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatCompare(a, b) == Ordering::LT ? 1 : 0;
-    } inline bool
-    bigNatLt(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatLt_(a, b) != 0;
-    } inline Int
-    bigNatLe_(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatCompare(a, b) != Ordering::GT ? 1 : 0;
-    } inline bool
-    bigNatLe(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatLe_(a, b) != 0;
-    } inline Int
-    bigNatGt_(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatCompare(a, b) == Ordering::GT ? 1 : 0;
-    } inline bool
-    bigNatGt(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatGt_(a, b) != 0;
-    } inline Int
-    bigNatGe_(const BigNat_& a, const BigNat_& b) noexcept {
-      return bigNatCompare(a, b) != Ordering::LT ? 1 : 0;
-    } inline bool
-    bigNatGe(const BigNat_& a, const BigNat_& b) noexcept { return bigNatGe_(a, b) != 0; }
+NUMKIT_API Ordering bigNatCompare(const BigNat_& a, const BigNat_& b) noexcept;
+NUMKIT_API Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept;
+inline bool bigNatEq(const BigNat_& a, const BigNat_& b) noexcept { return bigNatEq_(a, b) != 0; }
+inline Int bigNatNe_(const BigNat_& a, const BigNat_& b) noexcept { return 1 - bigNatEq_(a, b); }
+inline bool bigNatNe(const BigNat_& a, const BigNat_& b) noexcept { return bigNatEq_(a, b) == 0; }
+inline Int bigNatLt_(const BigNat_& a, const BigNat_& b) noexcept {
+  return bigNatCompare(a, b) == Ordering::LT ? 1 : 0;
+}
+inline bool bigNatLt(const BigNat_& a, const BigNat_& b) noexcept { return bigNatLt_(a, b) != 0; }
+inline Int bigNatLe_(const BigNat_& a, const BigNat_& b) noexcept {
+  return bigNatCompare(a, b) != Ordering::GT ? 1 : 0;
+}
+inline bool bigNatLe(const BigNat_& a, const BigNat_& b) noexcept { return bigNatLe_(a, b) != 0; }
+inline Int bigNatGt_(const BigNat_& a, const BigNat_& b) noexcept {
+  return bigNatCompare(a, b) == Ordering::GT ? 1 : 0;
+}
+inline bool bigNatGt(const BigNat_& a, const BigNat_& b) noexcept { return bigNatGt_(a, b) != 0; }
+inline Int bigNatGe_(const BigNat_& a, const BigNat_& b) noexcept {
+  return bigNatCompare(a, b) != Ordering::LT ? 1 : 0;
+}
+inline bool bigNatGe(const BigNat_& a, const BigNat_& b) noexcept { return bigNatGe_(a, b) != 0; }
 
 // Comparison with a word.
-inline Ordering
-bigNatCompareWord_(const BigNat_& a, Word w) noexcept {
+inline Ordering bigNatCompareWord_(const BigNat_& a, Word w) noexcept {
   if (a.size() == 0) return w != 0 ? Ordering::LT : Ordering::EQ;
   if (a.size() > 1) return Ordering::GT;
   const Word x = a[0];
   return x < w ? Ordering::LT : x == w ? Ordering::EQ : Ordering::GT;
-} inline Ordering
-bigNatCompareWord(const BigNat_& a, Word w) noexcept { return bigNatCompareWord_(a, w); } inline Int
-bigNatGtWord_(const BigNat_& a, Word w) noexcept {
+}
+inline Ordering bigNatCompareWord(const BigNat_& a, Word w) noexcept {
+  return bigNatCompareWord_(a, w);
+}
+inline Int bigNatGtWord_(const BigNat_& a, Word w) noexcept {
   return a.size() > 1 || (a.size() == 1 && a[0] > w) ? 1 : 0;
-} inline bool
-bigNatGtWord(const BigNat_& a, Word w) noexcept { return bigNatGtWord_(a, w) != 0; } inline Int
-bigNatLeWord_(const BigNat_& a, Word w) noexcept {
+}
+inline bool bigNatGtWord(const BigNat_& a, Word w) noexcept { return bigNatGtWord_(a, w) != 0; }
+inline Int bigNatLeWord_(const BigNat_& a, Word w) noexcept {
   return a.size() == 0 || (a.size() == 1 && a[0] <= w) ? 1 : 0;
-} inline bool
-bigNatLeWord(const BigNat_& a, Word w) noexcept { return bigNatLeWord_(a, w) != 0; } inline Int
-bigNatEqWord_(const BigNat_& a, Word w) noexcept {
+}
+inline bool bigNatLeWord(const BigNat_& a, Word w) noexcept { return bigNatLeWord_(a, w) != 0; }
+inline Int bigNatEqWord_(const BigNat_& a, Word w) noexcept {
   if (w == 0) return bigNatIsZero_(a);
   return a.size() == 1 && a[0] == w ? 1 : 0;
 }
@@ -178,50 +153,45 @@ bigNatEqWord_(const BigNat_& a, Word w) noexcept {
 // Addition and subtraction.
 
 // a + b; an empty operand gives the other one itself.
-NUMKIT_API BigNat_
-bigNatAdd(const BigNat_& a, const BigNat_& b);
-    // a + w; w = 0 gives a itself.
-    NUMKIT_API BigNat_ bigNatAddWord_(const BigNat_& a, Word w);
-    inline BigNat_ bigNatAddWord(const BigNat_& a, Word w) { return bigNatAddWord_(a, w); }
+NUMKIT_API BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b);
+// a + w; w = 0 gives a itself.
+NUMKIT_API BigNat_ bigNatAddWord_(const BigNat_& a, Word w);
+inline BigNat_ bigNatAddWord(const BigNat_& a, Word w) { return bigNatAddWord_(a, w); }
 // a - b, or nothing when a < b; b = 0 gives a itself.
-NUMKIT_API std::optional<BigNat_>
-bigNatSub(const BigNat_& a, const BigNat_& b);
-    // a - w, or nothing when a < w; w = 0 gives a itself.
-    NUMKIT_API std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w);
-    // a - b; raises num::Underflow when a < b (nothing partial escapes).
-    NUMKIT_API BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b);
-    // a - w for a >= w; the precondition is not tested (a borrow off the top is
-    // dropped).
-    NUMKIT_API BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w);
-    inline BigNat_ bigNatSubWordUnsafe(const BigNat_& a, Word w) {
-      return bigNatSubWordUnsafe_(a, w);
-    }
+NUMKIT_API std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b);
+// a - w, or nothing when a < w; w = 0 gives a itself.
+NUMKIT_API std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w);
+// a - b; raises num::Underflow when a < b (nothing partial escapes).
+NUMKIT_API BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b);
+// a - w for a >= w; the precondition is not tested (a borrow off the top is
+// dropped).
+NUMKIT_API BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w);
+inline BigNat_ bigNatSubWordUnsafe(const BigNat_& a, Word w) { return bigNatSubWordUnsafe_(a, w); }
 
 // ---------------------------------------------------------------------------
 // Equality and ordering of the wrapped value.  num::max of equal values
 // returns its second argument and num::min its first (each returns one of
 // its arguments, sharing its limbs).
 
-inline bool
-operator==(const BigNat& x, const BigNat& y) noexcept { return bigNatEq(x.bn, y.bn); } inline bool
-operator!=(const BigNat& x, const BigNat& y) noexcept {
-  return bigNatNe(x.bn, y.bn);
-} inline Ordering
-compare(const BigNat& x, const BigNat& y) noexcept { return bigNatCompare(x.bn, y.bn); } inline bool
-operator<(const BigNat& x, const BigNat& y) noexcept { return bigNatLt(x.bn, y.bn); } inline bool
-operator<=(const BigNat& x, const BigNat& y) noexcept { return bigNatLe(x.bn, y.bn); } inline bool
-operator>(const BigNat& x, const BigNat& y) noexcept { return bigNatGt(x.bn, y.bn); } inline bool
-operator>=(const BigNat& x, const BigNat& y) noexcept {
-  return bigNatGe(x.bn, y.bn);
-} inline std::strong_ordering
-operator<=>(const BigNat& x, const BigNat& y) noexcept {
+inline bool operator==(const BigNat& x, const BigNat& y) noexcept { return bigNatEq(x.bn, y.bn); }
+inline bool operator!=(const BigNat& x, const BigNat& y) noexcept { return bigNatNe(x.bn, y.bn); }
+inline Ordering compare(const BigNat& x, const BigNat& y) noexcept {
+  return bigNatCompare(x.bn, y.bn);
+}
+inline bool operator<(const BigNat& x, const BigNat& y) noexcept { return bigNatLt(x.bn, y.bn); }
+inline bool operator<=(const BigNat& x, const BigNat& y) noexcept { return bigNatLe(x.bn, y.bn); }
+inline bool operator>(const BigNat& x, const BigNat& y) noexcept { return bigNatGt(x.bn, y.bn); }
+inline bool operator>=(const BigNat& x, const BigNat& y) noexcept { return bigNatGe(x.bn, y.bn); }
+inline std::strong_ordering operator<=>(const BigNat& x, const BigNat& y) noexcept {
   const Ordering o = bigNatCompare(x.bn, y.bn);
   return o == Ordering::LT   ? std::strong_ordering::less
          : o == Ordering::EQ ? std::strong_ordering::equal
                              : std::strong_ordering::greater;
-} inline BigNat max(const BigNat& x, const BigNat& y) {
+}
+inline BigNat max(const BigNat& x, const BigNat& y) {
   return bigNatCompare(x.bn, y.bn) == Ordering::GT ? x : y;
-} inline BigNat min(const BigNat& x, const BigNat& y) {
+}
+inline BigNat min(const BigNat& x, const BigNat& y) {
   return bigNatCompare(x.bn, y.bn) == Ordering::GT ? y : x;
 }
 

@@ -19,49 +19,48 @@
 
 NUMKIT_BEGIN_NAMESPACE
 
-    // One-field records holding an array where a value of record kind is needed.
-    struct WordArray { WordArray_ array; };
-    struct MutableWordArray { MutableWordArray_ array; };
+// One-field records holding an array where a value of record kind is needed.
+struct WordArray {
+  WordArray_ array;
+};
+struct MutableWordArray {
+  MutableWordArray_ array;
+};
 
-    // ---------------------------------------------------------------------------
-    // Size and element access.
+// ---------------------------------------------------------------------------
+// Size and element access.
 
-    inline Int wordsToBytes_(Int n) noexcept { return n * kWordBytes; }
+inline Int wordsToBytes_(Int n) noexcept { return n * kWordBytes; }
 // n / 8 with n read as unsigned, rounded down.
-inline Int
-bytesToWords_(Int n) noexcept { return static_cast<Int>(static_cast<Word>(n) / 8); } inline Int
-wordArraySize_(const WordArray_& a) noexcept { return a.size(); } inline Int
-mwaSize_(const MutableWordArray_& a) noexcept { return a.size(); } inline Word
-mwaRead_(const MutableWordArray_& a, Int i) noexcept { return a[i]; } inline void
-mwaWrite_(MutableWordArray_ & a, Int i, Word w) noexcept { a[i] = w; }
+inline Int bytesToWords_(Int n) noexcept { return static_cast<Int>(static_cast<Word>(n) / 8); }
+inline Int wordArraySize_(const WordArray_& a) noexcept { return a.size(); }
+inline Int mwaSize_(const MutableWordArray_& a) noexcept { return a.size(); }
+inline Word mwaRead_(const MutableWordArray_& a, Int i) noexcept { return a[i]; }
+inline void mwaWrite_(MutableWordArray_& a, Int i, Word w) noexcept { a[i] = w; }
 // The one checked read: 0 outside [0, size).
-inline Word
-mwaReadOrZero(const MutableWordArray_& a, Int i) noexcept {
+inline Word mwaReadOrZero(const MutableWordArray_& a, Int i) noexcept {
   return i < 0 || i >= a.size() ? 0 : a.data()[i];
 }
 // The most significant word of a non-empty array.
-inline Word
-wordArrayLast_(const WordArray_& a) noexcept { return a[a.size() - 1]; }
+inline Word wordArrayLast_(const WordArray_& a) noexcept { return a[a.size() - 1]; }
 
 // ---------------------------------------------------------------------------
 // Allocation and construction.  The initialisers take MutableWordArray_&.
 
 // A new array of n words, contents undefined.
-inline MutableWordArray_
-newWordArray_(Int n) { return MutableWordArray_::allocate(n); }
+inline MutableWordArray_ newWordArray_(Int n) { return MutableWordArray_::allocate(n); }
 
 // Shrinks a by the number of its most significant zero words (an all-zero
 // array becomes empty).
-NUMKIT_API void
-mwaTrimZeroes_(MutableWordArray_ & a) noexcept;
+NUMKIT_API void mwaTrimZeroes_(MutableWordArray_& a) noexcept;
 
-    // Allocates n words, runs f on them and returns the same storage frozen.
-    template <class F>
-    WordArray_ withNewWordArray_(Int n, F&& f) {
-      MutableWordArray_ a = newWordArray_(n);
-      std::forward<F>(f)(a);
-      return std::move(a).freeze();
-    }
+// Allocates n words, runs f on them and returns the same storage frozen.
+template <class F>
+WordArray_ withNewWordArray_(Int n, F&& f) {
+  MutableWordArray_ a = newWordArray_(n);
+  std::forward<F>(f)(a);
+  return std::move(a).freeze();
+}
 
 // Allocates m words, then n words, runs f(first, second), returns both frozen.
 template <class F>
@@ -104,39 +103,35 @@ std::optional<WordArray_> withNewWordArrayTrimmedMaybe_(Int n, F&& f) {
 }
 
 // [w], also for w = 0.
-NUMKIT_API WordArray_
-wordArrayFromWord_(Word w);
-    // [l, h] (h most significant), also for h = 0: not trimmed.
-    NUMKIT_API WordArray_ wordArrayFromWord2_(Word h, Word l);
+NUMKIT_API WordArray_ wordArrayFromWord_(Word w);
+// [l, h] (h most significant), also for h = 0: not trimmed.
+NUMKIT_API WordArray_ wordArrayFromWord2_(Word h, Word l);
 
-    // ---------------------------------------------------------------------------
-    // Copying, filling and resizing.
+// ---------------------------------------------------------------------------
+// Copying, filling and resizing.
 
-    // Writes value into words offset .. offset + count - 1 (count 0: nothing).
-    NUMKIT_API void mwaFill_(MutableWordArray_ & a, Word value, Int offset, Int count) noexcept;
-    // Copies count words of src from soff to dst at doff (count <= 0: nothing).
-    NUMKIT_API void mwaArrayCopy_(MutableWordArray_ & dst, Int doff, const WordArray_& src,
-                                  Int soff, Int count) noexcept;
-    // Removes the n most significant words.
-    inline void mwaShrink_(MutableWordArray_ & a, Int n) noexcept { a.setSize(a.size() - n); }
+// Writes value into words offset .. offset + count - 1 (count 0: nothing).
+NUMKIT_API void mwaFill_(MutableWordArray_& a, Word value, Int offset, Int count) noexcept;
+// Copies count words of src from soff to dst at doff (count <= 0: nothing).
+NUMKIT_API void mwaArrayCopy_(MutableWordArray_& dst, Int doff, const WordArray_& src, Int soff,
+                              Int count) noexcept;
+// Removes the n most significant words.
+inline void mwaShrink_(MutableWordArray_& a, Int n) noexcept { a.setSize(a.size() - n); }
 // Sets the size to n words (n <= current size).
-inline void
-mwaSetSize_(MutableWordArray_ & a, Int n) noexcept { a.setSize(n); }
+inline void mwaSetSize_(MutableWordArray_& a, Int n) noexcept { a.setSize(n); }
 // Copies all of src to a[0 ..] and sets a's size to src's (a must be at least
 // as large).
-NUMKIT_API void
-mwaInitCopyShrink_(MutableWordArray_ & a, const WordArray_& src) noexcept;
-    // w != 0: writes w at index i; w == 0: removes the most significant word.
-    inline void mwaWriteOrShrink(MutableWordArray_ & a, Word w, Int i) noexcept {
-      if (w != 0) {
-        a[i] = w;
-      } else {
-        mwaShrink_(a, 1);
-      }
-    }
+NUMKIT_API void mwaInitCopyShrink_(MutableWordArray_& a, const WordArray_& src) noexcept;
+// w != 0: writes w at index i; w == 0: removes the most significant word.
+inline void mwaWriteOrShrink(MutableWordArray_& a, Word w, Int i) noexcept {
+  if (w != 0) {
+    a[i] = w;
+  } else {
+    mwaShrink_(a, 1);
+  }
+}
 // w != 0: writes w at the most significant index; w == 0: removes that word.
-inline void
-mwaWriteMostSignificant(MutableWordArray_ & a, Word w) noexcept {
+inline void mwaWriteMostSignificant(MutableWordArray_& a, Word w) noexcept {
   mwaWriteOrShrink(a, w, a.size() - 1);
 }
 
@@ -144,53 +139,45 @@ mwaWriteMostSignificant(MutableWordArray_ & a, Word w) noexcept {
 // Counting and comparing.
 
 // Consecutive zero words counted down from the most significant one.
-NUMKIT_API Int
-mwaClz(const MutableWordArray_& a) noexcept;
-    // Consecutive zero words counted down from index i; i < 0 gives 0.
-    NUMKIT_API Int mwaClzAt(const MutableWordArray_& a, Int i) noexcept;
-    NUMKIT_API Int waClzAt(const WordArray_& a, Int i) noexcept;
-    // Compares the arrays aligned at their most significant ends: only the
-    // overlapping top words count (so [5] and [5, 0] compare 5 with 0).
-    NUMKIT_API Ordering wordArrayCompareMSWords(const WordArray_& wa,
-                                                const WordArray_& wb) noexcept;
-    // Compares the value in a's words k .. size - 1 with b; decides by lengths,
-    // without reading, when that part of a is shorter than b.
-    NUMKIT_API Ordering mwaTrimCompare(Int k, const MutableWordArray_& a,
-                                       const WordArray_& b) noexcept;
+NUMKIT_API Int mwaClz(const MutableWordArray_& a) noexcept;
+// Consecutive zero words counted down from index i; i < 0 gives 0.
+NUMKIT_API Int mwaClzAt(const MutableWordArray_& a, Int i) noexcept;
+NUMKIT_API Int waClzAt(const WordArray_& a, Int i) noexcept;
+// Compares the arrays aligned at their most significant ends: only the
+// overlapping top words count (so [5] and [5, 0] compare 5 with 0).
+NUMKIT_API Ordering wordArrayCompareMSWords(const WordArray_& wa, const WordArray_& wb) noexcept;
+// Compares the value in a's words k .. size - 1 with b; decides by lengths,
+// without reading, when that part of a is shorter than b.
+NUMKIT_API Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const WordArray_& b) noexcept;
 
-    // ---------------------------------------------------------------------------
-    // In-place arithmetic; carries and borrows propagate towards higher indices.
+// ---------------------------------------------------------------------------
+// In-place arithmetic; carries and borrows propagate towards higher indices.
 
-    // Adds w at index i (w = 0 reads nothing).
-    NUMKIT_API void mwaAddInplaceWord_(MutableWordArray_ & a, Int i, Word w) noexcept;
-    // Adds b * 2^(64 off); the caller guarantees room for the final carry.
-    NUMKIT_API void mwaAddInplaceArray(MutableWordArray_ & a, Int off,
-                                       const WordArray_& b) noexcept;
-    // Subtracts w at index i: 1, or 0 when the borrow runs off the top (the words
-    // already written then keep their wrapped values).
-    NUMKIT_API Int mwaSubInplaceWord_(MutableWordArray_ & a, Int i, Word w) noexcept;
-    // Subtracts b * 2^(64 off), most significant word of b first: true, or false
-    // on underflow (the array then holds a partial value).
-    NUMKIT_API bool mwaSubInplaceArray(MutableWordArray_ & a, Int off,
-                                       const WordArray_& b) noexcept;
-    NUMKIT_API bool mwaSubInplaceMutableArray(MutableWordArray_ & a, Int off,
-                                              const MutableWordArray_& b) noexcept;
-    // mwaSubInplaceArray, whatever its result, then mwaTrimZeroes_.
-    NUMKIT_API void mwaSubInplaceArrayTrim(MutableWordArray_ & a, Int off,
-                                           const WordArray_& b) noexcept;
-    // r[i] = op(wa[i], wb[i]) for i below the smaller size; r's size is unchanged.
-    template <class Op>
-    void mwaInitArrayBinOp(MutableWordArray_ & r, const WordArray_& wa, const WordArray_& wb,
-                           Op op) {
-      const Int n = wa.size() < wb.size() ? wa.size() : wb.size();
-      Word* rp = r.data();
-      const Word* ap = wa.data();
-      const Word* bp = wb.data();
-      for (Int i = 0; i < n; ++i) rp[i] = op(ap[i], bp[i]);
-    }
+// Adds w at index i (w = 0 reads nothing).
+NUMKIT_API void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept;
+// Adds b * 2^(64 off); the caller guarantees room for the final carry.
+NUMKIT_API void mwaAddInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noexcept;
+// Subtracts w at index i: 1, or 0 when the borrow runs off the top (the words
+// already written then keep their wrapped values).
+NUMKIT_API Int mwaSubInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept;
+// Subtracts b * 2^(64 off), most significant word of b first: true, or false
+// on underflow (the array then holds a partial value).
+NUMKIT_API bool mwaSubInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noexcept;
+NUMKIT_API bool mwaSubInplaceMutableArray(MutableWordArray_& a, Int off,
+                                          const MutableWordArray_& b) noexcept;
+// mwaSubInplaceArray, whatever its result, then mwaTrimZeroes_.
+NUMKIT_API void mwaSubInplaceArrayTrim(MutableWordArray_& a, Int off, const WordArray_& b) noexcept;
+// r[i] = op(wa[i], wb[i]) for i below the smaller size; r's size is unchanged.
+template <class Op>
+void mwaInitArrayBinOp(MutableWordArray_& r, const WordArray_& wa, const WordArray_& wb, Op op) {
+  const Int n = wa.size() < wb.size() ? wa.size() : wb.size();
+  Word* rp = r.data();
+  const Word* ap = wa.data();
+  const Word* bp = wb.data();
+  for (Int i = 0; i < n; ++i) rp[i] = op(ap[i], bp[i]);
+}
 // r = a + w, with r allocated at size(a) + 1 words; r ends with size(a) words,
 // or size(a) + 1 when the carry needs the extra one.
-NUMKIT_API void
-mwaInitArrayPlusWord(MutableWordArray_ & r, const WordArray_& a, Word w) noexcept;
+NUMKIT_API void mwaInitArrayPlusWord(MutableWordArray_& r, const WordArray_& a, Word w) noexcept;
 
-    NUMKIT_END_NAMESPACE
+NUMKIT_END_NAMESPACE

@@ -9,15 +9,16 @@
 
 NUMKIT_BEGIN_NAMESPACE
 
-    namespace {
-      constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
-    }  // namespace
+namespace {
 
-BigNat_
-bigNatZero_() noexcept { return BigNat_(); } BigNat_
-    bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); } BigNat
-    bigNatZero() noexcept { return BN_(bigNatZero_()); } BigNat
-    bigNatOne() noexcept { return BN_(bigNatOne_()); }
+constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
+
+}  // namespace
+
+BigNat_ bigNatZero_() noexcept { return BigNat_(); }
+BigNat_ bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); }
+BigNat bigNatZero() noexcept { return BN_(bigNatZero_()); }
+BigNat bigNatOne() noexcept { return BN_(bigNatOne_()); }
 
 Int bigNatCheck_(const BigNat_& a) noexcept {
   const Int n = a.size();

@@ -7,24 +7,23 @@
 
 NUMKIT_BEGIN_NAMESPACE
 
-    const char*
-    ArithmeticError::what() const noexcept { return "arithmetic error"; } const
-    char* DivideByZero::what() const noexcept { return "divide by zero"; } const
-    char* Underflow::what() const noexcept { return "arithmetic underflow"; } const
-    char* Overflow::what() const noexcept { return "arithmetic overflow"; }
+const char* ArithmeticError::what() const noexcept { return "arithmetic error"; }
+const char* DivideByZero::what() const noexcept { return "divide by zero"; }
+const char* Underflow::what() const noexcept { return "arithmetic underflow"; }
+const char* Overflow::what() const noexcept { return "arithmetic overflow"; }
 
-void raiseDivZero() { throw DivideByZero(); } void raiseUnderflow() {
-  throw Underflow();
-} void raiseOverflow() { throw Overflow(); }
+void raiseDivZero() { throw DivideByZero(); }
+void raiseUnderflow() { throw Underflow(); }
+void raiseOverflow() { throw Overflow(); }
 
 namespace {
-  // Beyond this magnitude every exponent gives an infinity or zero for any
-  // 64-bit mantissa, so clamping it keeps ldexp's int argument exact.
-  constexpr Int kExponentClamp = 4096;
+// Beyond this magnitude every exponent gives an infinity or zero for any
+// 64-bit mantissa, so clamping it keeps ldexp's int argument exact.
+constexpr Int kExponentClamp = 4096;
 
-  int clampExponent(Int e) noexcept {
-    return static_cast<int>(std::clamp(e, -kExponentClamp, kExponentClamp));
-  }
+int clampExponent(Int e) noexcept {
+  return static_cast<int>(std::clamp(e, -kExponentClamp, kExponentClamp));
+}
 }  // namespace
 
 double encodeDoubleInt(Int m, Int e) noexcept {
@@ -44,19 +43,19 @@ std::pair<Int, Int> decodeDouble(double d) noexcept {
 }
 
 namespace rt {
-  constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
+constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 
-  BlockHeader* allocateBlock(std::size_t bytes) {
-    void* p = std::malloc(sizeof(BlockHeader) + bytes);
-    if (p == nullptr) throw std::bad_alloc();
-    return new (p) BlockHeader{1, bytes};
-  }
+BlockHeader* allocateBlock(std::size_t bytes) {
+  void* p = std::malloc(sizeof(BlockHeader) + bytes);
+  if (p == nullptr) throw std::bad_alloc();
+  return new (p) BlockHeader{1, bytes};
+}
 
-  void freeBlock(BlockHeader * h) noexcept {
-    assert(!isImmortal(h));
-    h->~BlockHeader();
-    std::free(h);
-  }
+void freeBlock(BlockHeader* h) noexcept {
+  assert(!isImmortal(h));
+  h->~BlockHeader();
+  std::free(h);
+}
 }  // namespace rt
 
 NUMKIT_END_NAMESPACE

@@ -5,9 +5,11 @@
 
 #if defined(NUMKIT_BACKEND_GMP)
 #include "Num/Backend/GMP.hpp"
-NUMKIT_BEGIN_NAMESPACE namespace backend {
-  using namespace gmp;  // NOLINT(google-build-using-namespace): re-exports the selected kernels
-} NUMKIT_END_NAMESPACE
+NUMKIT_BEGIN_NAMESPACE
+namespace backend {
+using namespace gmp;  // NOLINT(google-build-using-namespace): re-exports the selected kernels
+}  // namespace backend
+NUMKIT_END_NAMESPACE
 #else
 #error "numkit was configured with a backend this header does not know"
 #endif

@@ -7,53 +7,52 @@ static_assert(sizeof(mp_limb_t) == sizeof(num::Word) && GMP_NUMB_BITS == 64 && G
               "limbs must be whole 64-bit words");
 static_assert(sizeof(mp_size_t) == sizeof(num::Int), "GMP sizes must be machine words");
 
-NUMKIT_BEGIN_NAMESPACE namespace backend::gmp {
-  Word c_mpn_add(Word * r, const Word* a, Int na, const Word* b, Int nb) noexcept {
-    return mpn_add(r, a, na, b, nb);
-  }
-  Word c_mpn_add_1(Word * r, const Word* a, Int na, Word w) noexcept {
-    return mpn_add_1(r, a, na, w);
-  }
-  Word c_mpn_sub(Word * r, const Word* a, Int na, const Word* b, Int nb) noexcept {
-    return mpn_sub(r, a, na, b, nb);
-  }
-  Word c_mpn_sub_1(Word * r, const Word* a, Int na, Word w) noexcept {
-    return mpn_sub_1(r, a, na, w);
-  }
-  int c_mpn_cmp(const Word* a, const Word* b, Int n) noexcept { return mpn_cmp(a, b, n); }
+NUMKIT_BEGIN_NAMESPACE
+namespace backend::gmp {
 
-  void bignat_add(MutableWordArray_ & r, const WordArray_& a, const WordArray_& b) noexcept {
-    const Int na = a.size();
-    const Int nb = b.size();
-    // GMP wants the longer operand first; ties take a first.
-    const Word c = nb <= na ? c_mpn_add(r.data(), a.data(), na, b.data(), nb)
-                            : c_mpn_add(r.data(), b.data(), nb, a.data(), na);
-    if (c != 0) {
-      r[r.size() - 1] = c;
-    } else {
-      r.setSize(r.size() - 1);
-    }
-  }
+Word c_mpn_add(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  return mpn_add(r, a, na, b, nb);
+}
+Word c_mpn_add_1(Word* r, const Word* a, Int na, Word w) noexcept { return mpn_add_1(r, a, na, w); }
+Word c_mpn_sub(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  return mpn_sub(r, a, na, b, nb);
+}
+Word c_mpn_sub_1(Word* r, const Word* a, Int na, Word w) noexcept { return mpn_sub_1(r, a, na, w); }
+int c_mpn_cmp(const Word* a, const Word* b, Int n) noexcept { return mpn_cmp(a, b, n); }
 
-  void bignat_add_word(MutableWordArray_ & r, const WordArray_& a, Word w) noexcept {
-    const Word c = c_mpn_add_1(r.data(), a.data(), a.size(), w);
-    if (c != 0) {
-      r[r.size() - 1] = c;
-    } else {
-      r.setSize(r.size() - 1);
-    }
+void bignat_add(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
+  const Int na = a.size();
+  const Int nb = b.size();
+  // GMP wants the longer operand first; ties take a first.
+  const Word c = nb <= na ? c_mpn_add(r.data(), a.data(), na, b.data(), nb)
+                          : c_mpn_add(r.data(), b.data(), nb, a.data(), na);
+  if (c != 0) {
+    r[r.size() - 1] = c;
+  } else {
+    r.setSize(r.size() - 1);
   }
+}
 
-  Int bignat_sub(MutableWordArray_ & r, const WordArray_& a, const WordArray_& b) noexcept {
-    return c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size()) == 1 ? 0 : 1;
+void bignat_add_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
+  const Word c = c_mpn_add_1(r.data(), a.data(), a.size(), w);
+  if (c != 0) {
+    r[r.size() - 1] = c;
+  } else {
+    r.setSize(r.size() - 1);
   }
+}
 
-  Int bignat_sub_word(MutableWordArray_ & r, const WordArray_& a, Word w) noexcept {
-    return c_mpn_sub_1(r.data(), a.data(), a.size(), w) == 1 ? 0 : 1;
-  }
+Int bignat_sub(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
+  return c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size()) == 1 ? 0 : 1;
+}
 
-  Int bignat_compare(const WordArray_& a, const WordArray_& b) noexcept {
-    return narrowCInt_(static_cast<Word>(c_mpn_cmp(a.data(), b.data(), a.size())));
-  }
+Int bignat_sub_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
+  return c_mpn_sub_1(r.data(), a.data(), a.size(), w) == 1 ? 0 : 1;
+}
+
+Int bignat_compare(const WordArray_& a, const WordArray_& b) noexcept {
+  return narrowCInt_(static_cast<Word>(c_mpn_cmp(a.data(), b.data(), a.size())));
+}
+
 }  // namespace backend::gmp
 NUMKIT_END_NAMESPACE
