@@ -297,20 +297,6 @@ TEST(Logarithms, AgreeWithRepeatedDivisionForEveryBaseUpTo300) {
   }
 }
 
-TEST(Logarithms, DigitCountsAgreeWithMpzInBasesTwoToThirtySix) {
-  // mpz_sizeinbase is exact for powers of two and at most one too large
-  // otherwise, so compare with the printed length.
-  Rng rng;
-  for (long i = 0; i < numtest::iterations(2000); ++i) {
-    const Word a = rng.specialWord() | 1;
-    const Mpz m(a);
-    for (int base = 2; base <= 36; ++base) {
-      EXPECT_EQ(num::wordSizeInBase_(static_cast<Word>(base), a), m.str(base).size())
-          << a << " in base " << base;
-    }
-  }
-}
-
 TEST(PowersOfTwo, OnlySingleBitsAreRecognised) {
   EXPECT_EQ(num::wordIsPowerOf2_(0), std::nullopt);
   EXPECT_EQ(num::wordIsPowerOf2_(6), std::nullopt);
