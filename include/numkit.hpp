@@ -1,0 +1,11 @@
+// numkit: arbitrary-precision integers.  Includes every public header.
+#pragma once
+
+#include "Num/Backend.hpp"
+#include "Num/BigNat.hpp"
+#include "Num/Integer.hpp"
+#include "Num/Natural.hpp"
+#include "Num/Primitives.hpp"
+#include "Num/Runtime.hpp"
+#include "Num/WordArray.hpp"
+#include "Num/gmp_wrappers.h"

@@ -1,0 +1,245 @@
+// Integer core: shared constants, demotion, construction and conversion,
+// validity, and the multi-word and overflowing cases of comparison,
+// equality, addition, subtraction, negation and absolute value.
+#include "Num/Integer.hpp"
+
+#include "Num/WordArray.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace {
+
+constexpr Word kTop = Word{1} << 63;  // 2^63, the magnitude of the most negative Int
+
+constinit rt::StaticBlock<1> twoPow63Block{{rt::kImmortal, kWordBytes}, {kTop}};
+constinit rt::StaticBlock<2> twoPow64Block{{rt::kImmortal, 2 * kWordBytes}, {0, 1}};
+
+// |i| as a word; the most negative Int gives 2^63.
+Word absWord(Int i) noexcept {
+  return i < 0 ? Word{0} - static_cast<Word>(i) : static_cast<Word>(i);
+}
+
+}  // namespace
+
+Integer integerTwoPow63() noexcept { return IP(WordArray_::fromStatic(twoPow63Block)); }
+Integer integerNegTwoPow64() noexcept { return IN(WordArray_::fromStatic(twoPow64Block)); }
+
+Int integerCheck_(const Integer& x) noexcept {
+  if (x.isIS()) return 1;
+  const BigNat_& m = x.magnitude();
+  const Int n = m.size();
+  if (n == 0 || m.sizeBytes() % kWordBytes != 0 || m[n - 1] == 0) return 0;
+  if (n > 1) return 1;
+  return (x.isIP() ? m[0] >= kTop : m[0] > kTop) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Construction.
+
+Integer integerFromWordNeg_(Word w) {
+  if (w <= kTop) return IS(static_cast<Int>(Word{0} - w));
+  return IN(bigNatFromWord_(w));
+}
+
+Integer integerFromWordSign_(Int s, Word w) {
+  return s != 0 ? integerFromWordNeg_(w) : integerFromWord_(w);
+}
+
+Integer integerFromBigNat_(BigNat_ m) noexcept {
+  const Int n = m.size();
+  if (n == 0) return integerZero();
+  if (n > 1 || m[0] >= kTop) return IP(std::move(m));
+  return IS(static_cast<Int>(m[0]));
+}
+
+Integer integerFromBigNatNeg_(BigNat_ m) noexcept {
+  const Int n = m.size();
+  if (n == 0) return integerZero();
+  if (n > 1 || m[0] > kTop) return IN(std::move(m));
+  return IS(static_cast<Int>(Word{0} - m[0]));
+}
+
+Integer integerFromBigNatSign_(Int s, BigNat_ m) noexcept {
+  return s != 0 ? integerFromBigNatNeg_(std::move(m)) : integerFromBigNat_(std::move(m));
+}
+
+Integer integerFromNatural(const Natural& n) {
+  if (n.isNS()) return integerFromWord_(n.word());
+  return IP(n.bigNat());
+}
+
+Integer integerFromWordList(bool negative, std::span<const Word> msFirst) {
+  BigNat_ m = bigNatFromWordList(msFirst);
+  return negative ? integerFromBigNatNeg_(std::move(m)) : integerFromBigNat_(std::move(m));
+}
+
+// ---------------------------------------------------------------------------
+// Conversion.
+
+std::pair<Int, BigNat_> integerToBigNatSign_(const Integer& x) {
+  if (x.isIS()) {
+    const Int i = x.intValue();
+    return {i < 0 ? 1 : 0, bigNatFromWord_(absWord(i))};
+  }
+  return {x.isIN() ? 1 : 0, x.magnitude()};
+}
+
+BigNat_ integerToBigNatClamp_(const Integer& x) {
+  if (x.isIP()) return x.magnitude();
+  if (x.isIS() && x.intValue() > 0) return bigNatFromWord_(static_cast<Word>(x.intValue()));
+  return bigNatZero_();
+}
+
+Natural integerToNatural(const Integer& x) noexcept {
+  if (x.isIS()) return NS(absWord(x.intValue()));
+  return naturalFromBigNat_(x.magnitude());
+}
+
+Natural integerToNaturalClamp(const Integer& x) noexcept {
+  if (integerIsNegative(x)) return naturalZero();
+  return integerToNatural(x);
+}
+
+Natural integerToNaturalThrow(const Integer& x) {
+  if (integerIsNegative(x)) raiseUnderflow();
+  return integerToNatural(x);
+}
+
+// ---------------------------------------------------------------------------
+// Equality and ordering.
+
+namespace detail {
+
+Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
+  if (x.isIS()) {
+    if (y.isIS()) {
+      const Int a = x.intValue();
+      const Int b = y.intValue();
+      return a < b ? Ordering::LT : a == b ? Ordering::EQ : Ordering::GT;
+    }
+    return y.isIP() ? Ordering::LT : Ordering::GT;
+  }
+  if (x.isIP()) {
+    if (!y.isIP()) return Ordering::GT;
+    return bigNatCompare(x.magnitude(), y.magnitude());
+  }
+  if (!y.isIN()) return Ordering::LT;
+  // Both negative: the larger magnitude is the smaller value.
+  return bigNatCompare(y.magnitude(), x.magnitude());
+}
+
+bool integerEqSlow(const Integer& x, const Integer& y) noexcept {
+  if (x.isIS() || y.isIS()) return x.isIS() && y.isIS() && x.intValue() == y.intValue();
+  return x.isIN() == y.isIN() && bigNatEq(x.magnitude(), y.magnitude());
+}
+
+// ---------------------------------------------------------------------------
+// Addition and subtraction.
+//
+// Once the single-word cases are settled, every sum or difference with a
+// multi-word operand is a signed sum of two magnitudes, the first of them
+// multi-word.  Sums of same-signed magnitudes only grow and are wrapped
+// directly; differences are demoted.
+
+namespace {
+
+// The value of sign * m, demoted.
+Integer fromMagnitude(bool negative, BigNat_ m) noexcept {
+  return negative ? integerFromBigNatNeg_(std::move(m)) : integerFromBigNat_(std::move(m));
+}
+
+// (-1)^na * a + (-1)^nb * w, where a is the magnitude of an IP or IN and w
+// that of an IS, so a >= 2^63 >= w and a - w cannot borrow.
+Integer addMagWord(bool na, const BigNat_& a, bool nb, Word w) {
+  if (na == nb) {
+    BigNat_ s = bigNatAddWord_(a, w);
+    return na ? IN(std::move(s)) : IP(std::move(s));
+  }
+  return fromMagnitude(na, bigNatSubWordUnsafe_(a, w));
+}
+
+// (-1)^na * a + (-1)^nb * b for two multi-word magnitudes.
+Integer addMagMag(bool na, const BigNat_& a, bool nb, const BigNat_& b) {
+  if (na == nb) {
+    BigNat_ s = bigNatAdd(a, b);
+    return na ? IN(std::move(s)) : IP(std::move(s));
+  }
+  switch (bigNatCompare(a, b)) {
+    case Ordering::GT:
+      return fromMagnitude(na, bigNatSubUnsafe(a, b));
+    case Ordering::EQ:
+      return integerZero();
+    case Ordering::LT:
+      break;
+  }
+  return fromMagnitude(nb, bigNatSubUnsafe(b, a));
+}
+
+// x + (-1)^negateY * y where at least one operand is multi-word.
+Integer addBig(const Integer& x, const Integer& y, bool negateY) {
+  const bool nx = integerIsNegative(x);
+  const bool ny = integerIsNegative(y) != negateY;
+  if (x.isIS()) return addMagWord(ny, y.magnitude(), nx, absWord(x.intValue()));
+  if (y.isIS()) return addMagWord(nx, x.magnitude(), ny, absWord(y.intValue()));
+  return addMagMag(nx, x.magnitude(), ny, y.magnitude());
+}
+
+}  // namespace
+
+Integer integerAddSlow(const Integer& x, const Integer& y) {
+  if (integerIsZero(y)) return x;
+  if (integerIsZero(x)) return y;
+  if (bothIS_(x, y)) {
+    const Int a = x.intValue();
+    Int d;
+    if (!__builtin_add_overflow(a, y.intValue(), &d)) return IS(d);
+    // The wrapped sum d tells the exact result apart: 0 only for -2^63 - 2^63;
+    // a negative d from two positives is the sum itself read as a word; a
+    // positive d from two negatives is the sum plus 2^64.
+    if (d == 0) return integerNegTwoPow64();
+    if (a >= 0) return IP(bigNatFromWord_(static_cast<Word>(d)));
+    return IN(bigNatFromWord_(Word{0} - static_cast<Word>(d)));
+  }
+  return addBig(x, y, false);
+}
+
+Integer integerSubSlow(const Integer& x, const Integer& y) {
+  if (integerIsZero(y)) return x;
+  if (bothIS_(x, y)) {
+    const Int a = x.intValue();
+    Int d;
+    if (!__builtin_sub_overflow(a, y.intValue(), &d)) return IS(d);
+    // The difference lies in [2^63, 2^64 - 1] or [-(2^64 - 1), -2^63 - 1].
+    if (a >= 0) return IP(bigNatFromWord_(static_cast<Word>(d)));
+    return IN(bigNatFromWord_(Word{0} - static_cast<Word>(d)));
+  }
+  return addBig(x, y, true);
+}
+
+// ---------------------------------------------------------------------------
+// Negation and absolute value.
+
+Integer integerNegateSlow(const Integer& x) noexcept {
+  if (x.isIS()) {
+    if (x.intValue() == kIntMin) return integerTwoPow63();
+    return IS(-x.intValue());
+  }
+  if (x.isIN()) return IP(x.magnitude());
+  const BigNat_& m = x.magnitude();
+  if (m.size() == 1 && m[0] == kTop) return integerMinInt();
+  return IN(m);
+}
+
+Integer integerAbsSlow(const Integer& x) noexcept {
+  if (x.isIS()) {
+    const Int i = x.intValue();
+    if (i == kIntMin) return integerTwoPow63();
+    return i < 0 ? IS(-i) : x;
+  }
+  if (x.isIN()) return IP(x.magnitude());
+  return x;
+}
+
+}  // namespace detail
+
+NUMKIT_END_NAMESPACE

@@ -1,0 +1,109 @@
+// Natural core: demotion, conversion, validity, and the multi-word cases of
+// comparison, addition and subtraction.
+#include "Num/Natural.hpp"
+
+#include "Num/WordArray.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+Natural naturalFromBigNat_(BigNat_ p) noexcept {
+  switch (p.size()) {
+    case 0:
+      return naturalZero();
+    case 1:
+      return NS(p[0]);
+    default:
+      return NB(std::move(p));
+  }
+}
+
+BigNat_ naturalToBigNat_(const Natural& n) {
+  if (n.isNS()) return bigNatFromWord_(n.word());
+  return n.bigNat();
+}
+
+Natural naturalFromWord2_(Word hi, Word lo) {
+  if (hi == 0) return NS(lo);
+  return NB(wordArrayFromWord2_(hi, lo));
+}
+
+Natural naturalFromWordList(std::span<const Word> msFirst) {
+  return naturalFromBigNat_(bigNatFromWordList(msFirst));
+}
+
+Int naturalCheck_(const Natural& n) noexcept {
+  if (n.isNS()) return 1;
+  const BigNat_& p = n.bigNat();
+  const Int limbs = p.size();
+  if (limbs == 0 || p.sizeBytes() % kWordBytes != 0 || p[limbs - 1] == 0) return 0;
+  return limbs > 1 ? 1 : 0;
+}
+
+namespace detail {
+
+Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept {
+  if (a.isNS()) {
+    if (b.isNB()) return Ordering::LT;
+    const Word x = a.word();
+    const Word y = b.word();
+    return x < y ? Ordering::LT : x == y ? Ordering::EQ : Ordering::GT;
+  }
+  if (b.isNS()) return Ordering::GT;
+  return bigNatCompare(a.bigNat(), b.bigNat());
+}
+
+bool naturalEqSlow(const Natural& a, const Natural& b) noexcept {
+  if (a.isNS() || b.isNS()) return a.isNS() && b.isNS() && a.word() == b.word();
+  return bigNatEq(a.bigNat(), b.bigNat());
+}
+
+Natural naturalAddSlow(const Natural& a, const Natural& b) {
+  if (a.isNS()) {
+    if (b.isNB()) return NB(bigNatAddWord_(b.bigNat(), a.word()));
+    Word s;
+    if (!__builtin_add_overflow(a.word(), b.word(), &s)) return NS(s);
+    return NB(wordArrayFromWord2_(1, s));
+  }
+  // A sum with a multi-word operand keeps at least two limbs: no demotion.
+  if (b.isNS()) return NB(bigNatAddWord_(a.bigNat(), b.word()));
+  return NB(bigNatAdd(a.bigNat(), b.bigNat()));
+}
+
+// The cases shared by the three subtractions: both single words, or a
+// multi-word minuend less a single word.  The unchecked word subtraction is
+// safe for the latter since the minuend is at least 2^64 and the word below it.
+namespace {
+
+std::optional<Natural> subExact(const Natural& a, const Natural& b) {
+  if (a.isNS()) {
+    if (b.isNB()) return std::nullopt;
+    Word d;
+    if (__builtin_sub_overflow(a.word(), b.word(), &d)) return std::nullopt;
+    return NS(d);
+  }
+  if (b.isNS()) return naturalFromBigNat_(bigNatSubWordUnsafe_(a.bigNat(), b.word()));
+  std::optional<BigNat_> r = bigNatSub(a.bigNat(), b.bigNat());
+  if (!r) return std::nullopt;
+  return naturalFromBigNat_(std::move(*r));
+}
+
+}  // namespace
+
+std::optional<Natural> naturalSubSlow(const Natural& a, const Natural& b) { return subExact(a, b); }
+
+Natural naturalSubThrowSlow(const Natural& a, const Natural& b) {
+  std::optional<Natural> r = subExact(a, b);
+  if (!r) raiseUnderflow();
+  return std::move(*r);
+}
+
+Natural naturalSubUnsafeSlow(const Natural& a, const Natural& b) {
+  if (a.isNS() && b.isNS()) return NS(a.word() - b.word());
+  std::optional<Natural> r = subExact(a, b);
+  if (!r) return naturalZero();
+  return std::move(*r);
+}
+
+}  // namespace detail
+
+NUMKIT_END_NAMESPACE
