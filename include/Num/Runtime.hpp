@@ -2,8 +2,9 @@
 // blocks that record their size and shrink in place), the word and
 // floating-point helpers, and the library's arithmetic exceptions.
 //
-// Every multi-word value of the library lives in one heap block: a 16-byte
-// header (reference count, size in bytes) followed by the payload.  Blocks
+// Every multi-word value of the library lives in one heap block: a small
+// header (reference count, recorded size in bytes, capacity) followed by the
+// payload.  Blocks
 // never move, so every array may be handed to C code.  Immutable handles
 // (WordArray_, ByteArray_) share a block by counting references; mutable
 // handles (MutableWordArray_, MutableByteArray_) own their block alone until
@@ -99,8 +100,10 @@ namespace rt {
 struct BlockHeader {
   std::atomic<std::int64_t> refs;  // kImmortal for static blocks
   std::size_t bytes;               // recorded size of the payload
+  std::size_t capacity = 0;        // payload bytes allocated (0 for static blocks)
 };
-static_assert(sizeof(BlockHeader) == 16, "the payload must start 16 bytes in");
+static_assert(sizeof(BlockHeader) == 24 && alignof(BlockHeader) == 8,
+              "the payload must start on a word boundary right after the header");
 
 inline constexpr std::int64_t kImmortal = -1;
 
@@ -119,7 +122,9 @@ inline const Word* payload(const BlockHeader* h) noexcept {
 }
 
 // Allocates a block of `bytes` payload bytes with one reference; the payload
-// is uninitialised.  Throws std::bad_alloc when memory is exhausted.
+// is uninitialised.  Throws std::bad_alloc when memory is exhausted.  Small
+// blocks are recycled through a per-thread cache, so the one allocation of a
+// one- or two-limb result costs little more than a few loads and stores.
 NUMKIT_API BlockHeader* allocateBlock(std::size_t bytes);
 NUMKIT_API void freeBlock(BlockHeader* h) noexcept;
 
@@ -132,7 +137,12 @@ inline void retain(BlockHeader* h) noexcept {
 }
 
 inline void release(BlockHeader* h) noexcept {
-  if (!isImmortal(h) && h->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) freeBlock(h);
+  const std::int64_t r = h->refs.load(std::memory_order_acquire);
+  // The last holder cannot race with anyone (a copy needs a reference), so
+  // an unshared block is freed without a locked decrement.
+  if (r == 1 || (r != kImmortal && h->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)) {
+    freeBlock(h);
+  }
 }
 
 // The immortal empty block, shared by every empty array.

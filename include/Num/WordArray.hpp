@@ -52,7 +52,12 @@ inline MutableWordArray_ newWordArray_(Int n) { return MutableWordArray_::alloca
 
 // Shrinks a by the number of its most significant zero words (an all-zero
 // array becomes empty).
-NUMKIT_API void mwaTrimZeroes_(MutableWordArray_& a) noexcept;
+inline void mwaTrimZeroes_(MutableWordArray_& a) noexcept {
+  Int n = a.size();
+  const Word* p = a.data();
+  while (n > 0 && p[n - 1] == 0) --n;
+  a.setSize(n);
+}
 
 // Allocates n words, runs f on them and returns the same storage frozen.
 template <class F>

@@ -16,11 +16,6 @@ Int clzFrom(const Word* p, Int i) noexcept {
 
 }  // namespace
 
-void mwaTrimZeroes_(MutableWordArray_& a) noexcept {
-  const Int z = clzFrom(a.data(), a.size() - 1);
-  if (z != 0) a.setSize(a.size() - z);
-}
-
 WordArray_ wordArrayFromWord_(Word w) {
   return withNewWordArray_(1, [w](MutableWordArray_& a) { a[0] = w; });
 }

@@ -20,12 +20,32 @@ Word c_mpn_sub(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
 Word c_mpn_sub_1(Word* r, const Word* a, Int na, Word w) noexcept { return mpn_sub_1(r, a, na, w); }
 int c_mpn_cmp(const Word* a, const Word* b, Int n) noexcept { return mpn_cmp(a, b, n); }
 
+namespace {
+
+// For operands of one limb a call into GMP costs more than the addition.
+inline Word addOneLimb(Word* r, Word x, Word y) noexcept {
+  Word s = 0;
+  const bool carry = __builtin_add_overflow(x, y, &s);
+  r[0] = s;
+  return carry ? 1 : 0;
+}
+
+inline Word subOneLimb(Word* r, Word x, Word y) noexcept {
+  Word d = 0;
+  const bool borrow = __builtin_sub_overflow(x, y, &d);
+  r[0] = d;
+  return borrow ? 1 : 0;
+}
+
+}  // namespace
+
 void bignat_add(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   const Int na = a.size();
   const Int nb = b.size();
   // GMP wants the longer operand first; ties take a first.
-  const Word c = nb <= na ? c_mpn_add(r.data(), a.data(), na, b.data(), nb)
-                          : c_mpn_add(r.data(), b.data(), nb, a.data(), na);
+  const Word c = (na | nb) == 1 ? addOneLimb(r.data(), a.data()[0], b.data()[0])
+                 : nb <= na     ? c_mpn_add(r.data(), a.data(), na, b.data(), nb)
+                                : c_mpn_add(r.data(), b.data(), nb, a.data(), na);
   if (c != 0) {
     r[r.size() - 1] = c;
   } else {
@@ -34,7 +54,8 @@ void bignat_add(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) 
 }
 
 void bignat_add_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
-  const Word c = c_mpn_add_1(r.data(), a.data(), a.size(), w);
+  const Word c = a.size() == 1 ? addOneLimb(r.data(), a.data()[0], w)
+                               : c_mpn_add_1(r.data(), a.data(), a.size(), w);
   if (c != 0) {
     r[r.size() - 1] = c;
   } else {
@@ -43,11 +64,16 @@ void bignat_add_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
 }
 
 Int bignat_sub(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
-  return c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size()) == 1 ? 0 : 1;
+  const Word c = (a.size() | b.size()) == 1
+                     ? subOneLimb(r.data(), a.data()[0], b.data()[0])
+                     : c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size());
+  return c == 1 ? 0 : 1;
 }
 
 Int bignat_sub_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
-  return c_mpn_sub_1(r.data(), a.data(), a.size(), w) == 1 ? 0 : 1;
+  const Word c = a.size() == 1 ? subOneLimb(r.data(), a.data()[0], w)
+                               : c_mpn_sub_1(r.data(), a.data(), a.size(), w);
+  return c == 1 ? 0 : 1;
 }
 
 Int bignat_compare(const WordArray_& a, const WordArray_& b) noexcept {
