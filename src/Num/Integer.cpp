@@ -3,6 +3,8 @@
 // equality, addition, subtraction, negation and absolute value.
 #include "Num/Integer.hpp"
 
+#include <limits>
+
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -121,7 +123,12 @@ Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
   }
   if (x.isIP()) {
     if (!y.isIP()) return Ordering::GT;
-    return bigNatCompare(x.magnitude(), y.magnitude());
+    const BigNat_& a = x.magnitude();
+    const BigNat_& b = y.magnitude();
+    if (a.size() == 1 && b.size() == 1) {
+      return a[0] < b[0] ? Ordering::LT : a[0] == b[0] ? Ordering::EQ : Ordering::GT;
+    }
+    return bigNatCompare(a, b);
   }
   if (!y.isIN()) return Ordering::LT;
   // Both negative: the larger magnitude is the smaller value.
@@ -184,6 +191,35 @@ Integer addBig(const Integer& x, const Integer& y, bool negateY) {
   return addMagMag(nx, x.magnitude(), ny, y.magnitude());
 }
 
+// Operands whose magnitude has at most one limb, the common case around the
+// word boundary, are summed exactly in 128 bits: no magnitude is built and
+// then demoted, and a result that leaves the word costs one allocation.
+using I128 = __int128;
+
+bool smallValue(const Integer& x, I128& v) noexcept {
+  if (x.isIS()) {
+    v = x.intValue();
+    return true;
+  }
+  const BigNat_& m = x.magnitude();
+  if (m.size() != 1) return false;
+  v = x.isIN() ? -static_cast<I128>(m[0]) : static_cast<I128>(m[0]);
+  return true;
+}
+
+// The value v, |v| < 2^65.
+Integer fromI128(I128 v) {
+  if (v >= std::numeric_limits<Int>::min() && v <= std::numeric_limits<Int>::max()) {
+    return IS(static_cast<Int>(v));
+  }
+  const bool negative = v < 0;
+  const auto mag = static_cast<unsigned __int128>(negative ? -v : v);
+  const auto hi = static_cast<Word>(mag >> 64);
+  const auto lo = static_cast<Word>(mag);
+  BigNat_ m = hi != 0 ? wordArrayFromWord2_(hi, lo) : wordArrayFromWord_(lo);
+  return negative ? IN(std::move(m)) : IP(std::move(m));
+}
+
 }  // namespace
 
 Integer integerAddSlow(const Integer& x, const Integer& y) {
@@ -200,6 +236,8 @@ Integer integerAddSlow(const Integer& x, const Integer& y) {
     if (a >= 0) return IP(bigNatFromWord_(static_cast<Word>(d)));
     return IN(bigNatFromWord_(Word{0} - static_cast<Word>(d)));
   }
+  I128 a, b;
+  if (smallValue(x, a) && smallValue(y, b)) return fromI128(a + b);
   return addBig(x, y, false);
 }
 
@@ -213,6 +251,9 @@ Integer integerSubSlow(const Integer& x, const Integer& y) {
     if (a >= 0) return IP(bigNatFromWord_(static_cast<Word>(d)));
     return IN(bigNatFromWord_(Word{0} - static_cast<Word>(d)));
   }
+  // 0 - y is left to the general case, which shares y's magnitude.
+  I128 a, b;
+  if (!integerIsZero(x) && smallValue(x, a) && smallValue(y, b)) return fromI128(a - b);
   return addBig(x, y, true);
 }
 
