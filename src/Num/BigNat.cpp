@@ -13,6 +13,38 @@ namespace {
 
 constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
 
+using Wide = unsigned __int128;
+
+// Operands of at most two limbs are added and subtracted in registers: a call
+// into the kernel and the trim that follows cost more than the arithmetic.
+// The results are the same as the kernels give, in one fresh array of
+// exactly the size needed.
+inline Wide wide(const BigNat_& a) noexcept {
+  const Word* p = a.data();
+  switch (a.size()) {
+    case 0:
+      return 0;
+    case 1:
+      return p[0];
+    default:
+      return (static_cast<Wide>(p[1]) << 64) | p[0];
+  }
+}
+
+BigNat_ fromLimbs(Word l0, Word l1, Word l2) {
+  const Int n = l2 != 0 ? 3 : l1 != 0 ? 2 : l0 != 0 ? 1 : 0;
+  MutableWordArray_ r = newWordArray_(n);
+  Word* p = r.data();
+  if (n > 0) p[0] = l0;
+  if (n > 1) p[1] = l1;
+  if (n > 2) p[2] = l2;
+  return std::move(r).freeze();
+}
+
+BigNat_ fromWide(Wide x, Word top = 0) {
+  return fromLimbs(static_cast<Word>(x), static_cast<Word>(x >> 64), top);
+}
+
 }  // namespace
 
 BigNat_ bigNatZero_() noexcept { return BigNat_(); }
@@ -78,6 +110,11 @@ Ordering bigNatCompare(const BigNat_& a, const BigNat_& b) noexcept {
   if (nb < na) return Ordering::GT;
   if (na < nb) return Ordering::LT;
   if (na == 0) return Ordering::EQ;
+  if (na == 1) {
+    const Word x = a.data()[0];
+    const Word y = b.data()[0];
+    return x < y ? Ordering::LT : x > y ? Ordering::GT : Ordering::EQ;
+  }
   const Int c = backend::bignat_compare(a, b);
   return c < 0 ? Ordering::LT : c > 0 ? Ordering::GT : Ordering::EQ;
 }
@@ -91,6 +128,11 @@ Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept {
 BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
   if (a.size() == 0) return b;
   if (b.size() == 0) return a;
+  if ((a.size() | b.size()) <= 2) {
+    const Wide x = wide(a);
+    const Wide s = x + wide(b);
+    return fromWide(s, s < x ? 1 : 0);
+  }
   return withNewWordArrayTrimmed_(std::max(a.size(), b.size()) + 1,
                                   [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
 }
@@ -98,6 +140,11 @@ BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
 BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
   if (w == 0) return a;
   if (a.size() == 0) return wordArrayFromWord_(w);
+  if (a.size() <= 2) {
+    const Wide x = wide(a);
+    const Wide s = x + w;
+    return fromWide(s, s < x ? 1 : 0);
+  }
   return withNewWordArrayTrimmed_(a.size() + 1,
                                   [&](MutableWordArray_& r) { backend::bignat_add_word(r, a, w); });
 }
@@ -105,6 +152,12 @@ BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
 std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b) {
   if (b.size() == 0) return a;
   if (a.size() < b.size()) return std::nullopt;
+  if (a.size() <= 2) {
+    const Wide x = wide(a);
+    const Wide y = wide(b);
+    if (x < y) return std::nullopt;
+    return fromWide(x - y);
+  }
   return withNewWordArrayTrimmedMaybe_(
       a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub(r, a, b); });
 }
@@ -112,6 +165,11 @@ std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b) {
 std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w) {
   if (w == 0) return a;
   if (a.size() == 0) return std::nullopt;
+  if (a.size() <= 2) {
+    const Wide x = wide(a);
+    if (x < w) return std::nullopt;
+    return fromWide(x - w);
+  }
   return withNewWordArrayTrimmedMaybe_(
       a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub_word(r, a, w); });
 }

@@ -48,19 +48,29 @@ constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 
 namespace {
 
-// Every block has room for at least kSmallBytes of payload.  Blocks of
-// exactly that capacity are recycled through a bounded per-thread list
-// (linked through their payload), which turns the allocation of a small
-// result into a few loads and stores.  Blocks freed on another thread simply
-// join that thread's list.  Under AddressSanitizer the cache is off, so every
-// use after free is still caught.
-constexpr std::size_t kSmallBytes = 32;  // four limbs
+// Blocks of up to kLargestCachedBytes of payload are allocated with a
+// power-of-two capacity of at least 32 bytes (four limbs) and recycled
+// through bounded per-thread lists, one per capacity, linked through their
+// payload: the allocation of a result of a few limbs then costs a few loads
+// and stores instead of a trip through malloc and free.  A block freed on
+// another thread simply joins that thread's list.  Under the sanitizers the
+// cache is off, so every use after free is still caught.
+constexpr std::size_t kSmallestClassBytes = 32;
+constexpr int kClasses = 5;  // 32, 64, 128, 256, 512 bytes
+constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr int kCacheLimit = 0;
 #else
-constexpr int kCacheLimit = 64;
+constexpr int kCacheLimit = 32;  // blocks per class and thread
 #endif
+
+// The class of a payload of `bytes` (at most kLargestCachedBytes).
+inline int classOf(std::size_t bytes) noexcept {
+  return bytes <= kSmallestClassBytes
+             ? 0
+             : static_cast<int>(std::bit_width((bytes - 1) / kSmallestClassBytes));
+}
 
 BlockHeader*& nextOf(BlockHeader* h) noexcept {
   return *reinterpret_cast<BlockHeader**>(payload(h));
@@ -69,8 +79,8 @@ BlockHeader*& nextOf(BlockHeader* h) noexcept {
 // Trivially constructed and destroyed, so every access is one load relative
 // to the thread pointer (no TLS lookup call, no initialisation guard).
 struct SmallBlockCache {
-  BlockHeader* head;
-  int count;
+  BlockHeader* head[kClasses];
+  int count[kClasses];
   bool reaperRegistered;
   bool dead;  // the thread is exiting: blocks go straight to free()
 };
@@ -83,8 +93,11 @@ struct CacheReaper {
   CacheReaper& operator=(const CacheReaper&) = delete;
   ~CacheReaper() {
     cache.dead = true;
-    while (cache.head != nullptr) std::free(std::exchange(cache.head, nextOf(cache.head)));
-    cache.count = 0;
+    for (int c = 0; c < kClasses; ++c) {
+      while (cache.head[c] != nullptr)
+        std::free(std::exchange(cache.head[c], nextOf(cache.head[c])));
+      cache.count[c] = 0;
+    }
   }
 };
 
@@ -95,31 +108,41 @@ NUMKIT_COLD void registerReaper() {
   cache.reaperRegistered = true;
 }
 
-}  // namespace
-
-BlockHeader* allocateBlock(std::size_t bytes) {
-  if (bytes <= kSmallBytes && cache.head != nullptr) {
-    BlockHeader* h = cache.head;
-    cache.head = nextOf(h);
-    --cache.count;
-    h->refs.store(1, std::memory_order_relaxed);
-    h->bytes = bytes;
-    return h;
-  }
-  const std::size_t capacity = std::max(bytes, kSmallBytes);
+NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
+  const std::size_t capacity =
+      bytes <= kLargestCachedBytes ? kSmallestClassBytes << classOf(bytes) : bytes;
   void* p = std::malloc(sizeof(BlockHeader) + capacity);
   if (p == nullptr) throw std::bad_alloc();
   return new (p) BlockHeader{1, bytes, capacity};
 }
 
+}  // namespace
+
+BlockHeader* allocateBlock(std::size_t bytes) {
+  if (bytes <= kLargestCachedBytes) {
+    const int c = classOf(bytes);
+    if (BlockHeader* h = cache.head[c]; h != nullptr) {
+      cache.head[c] = nextOf(h);
+      --cache.count[c];
+      h->refs.store(1, std::memory_order_relaxed);
+      h->bytes = bytes;
+      return h;
+    }
+  }
+  return allocateFromHeap(bytes);
+}
+
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
-  if (h->capacity == kSmallBytes && cache.count < kCacheLimit && !cache.dead) {
-    if (!cache.reaperRegistered) registerReaper();
-    nextOf(h) = cache.head;
-    cache.head = h;
-    ++cache.count;
-    return;
+  if (h->capacity <= kLargestCachedBytes && !cache.dead) {
+    const int c = classOf(h->capacity);
+    if (cache.count[c] < kCacheLimit) {
+      if (!cache.reaperRegistered) registerReaper();
+      nextOf(h) = cache.head[c];
+      cache.head[c] = h;
+      ++cache.count[c];
+      return;
+    }
   }
   h->~BlockHeader();
   std::free(h);
