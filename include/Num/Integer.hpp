@@ -43,6 +43,18 @@ Integer integerFromWord_(Word w);
 
 inline constexpr Int kIntMin = std::numeric_limits<Int>::min();
 
+namespace detail {
+// An Integer's two words, passed and returned in registers across the
+// out-of-line boundary, so that no caller's value has its address taken and
+// temporaries stay in registers.  As an argument it borrows the caller's
+// reference; as a result it carries one reference, which the caller adopts.
+struct IntegerRep {
+  Int w;
+  rt::BlockHeader* h;
+};
+struct IntegerAccess;
+}  // namespace detail
+
 class Integer {
  public:
   // Zero.
@@ -91,11 +103,27 @@ class Integer {
   friend Integer IN(BigNat_ m) noexcept;
   friend bool bothIS_(const Integer& a, const Integer& b) noexcept;
   friend bool integerIsNegative(const Integer& x) noexcept;
+  friend struct detail::IntegerAccess;
 
   Int w_;         // the value of an IS; the sign tag (kTagIP, kTagIN) otherwise
   WordArray_ m_;  // absent for an IS, the magnitude otherwise
 };
 static_assert(sizeof(Integer) == 16, "an Integer is one word and one pointer");
+
+namespace detail {
+struct IntegerAccess {
+  static IntegerRep borrow(const Integer& x) noexcept {
+    return {x.w_, const_cast<rt::BlockHeader*>(x.m_.block())};
+  }
+  static Integer adopt(IntegerRep r) noexcept { return Integer(r.w, WordArray_::adopt(r.h)); }
+  // Moves x's reference into the result; x is left without one.
+  static IntegerRep release(Integer&& x) noexcept {
+    const IntegerRep r = borrow(x);
+    ::new (static_cast<void*>(&x.m_)) WordArray_(rt::AbsentTag{});
+    return r;
+  }
+};
+}  // namespace detail
 
 // ---------------------------------------------------------------------------
 // The bare constructors: they build the form they name without any test (an
@@ -225,8 +253,11 @@ inline bool bothIS_(const Integer& a, const Integer& b) noexcept {
 
 namespace detail {
 // The cases with a multi-word operand.
-NUMKIT_API NUMKIT_COLD Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept;
-NUMKIT_API NUMKIT_COLD bool integerEqSlow(const Integer& x, const Integer& y) noexcept;
+NUMKIT_API NUMKIT_COLD Ordering integerCompareSlow(IntegerRep x, IntegerRep y) noexcept;
+NUMKIT_API NUMKIT_COLD bool integerEqSlow(IntegerRep x, IntegerRep y) noexcept;
+inline Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
+  return integerCompareSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y));
+}
 }  // namespace detail
 
 inline Ordering integerCompare(const Integer& x, const Integer& y) noexcept {
@@ -239,7 +270,7 @@ inline Ordering integerCompare(const Integer& x, const Integer& y) noexcept {
 }
 inline bool integerEq(const Integer& x, const Integer& y) noexcept {
   if (bothIS_(x, y)) return x.intValue() == y.intValue();
-  return detail::integerEqSlow(x, y);
+  return detail::integerEqSlow(detail::IntegerAccess::borrow(x), detail::IntegerAccess::borrow(y));
 }
 inline bool integerNe(const Integer& x, const Integer& y) noexcept { return !integerEq(x, y); }
 inline bool integerLt(const Integer& x, const Integer& y) noexcept {
@@ -269,31 +300,37 @@ inline Int integerGe_(const Integer& x, const Integer& y) noexcept { return inte
 // integerAbs: |x|; a non-negative x itself, |-2^63| the shared IP 2^63.
 
 namespace detail {
-NUMKIT_API NUMKIT_COLD Integer integerAddSlow(const Integer& x, const Integer& y);
-NUMKIT_API NUMKIT_COLD Integer integerSubSlow(const Integer& x, const Integer& y);
-NUMKIT_API NUMKIT_COLD Integer integerNegateSlow(const Integer& x) noexcept;
-NUMKIT_API NUMKIT_COLD Integer integerAbsSlow(const Integer& x) noexcept;
+NUMKIT_API NUMKIT_COLD IntegerRep integerAddSlow(IntegerRep x, IntegerRep y);
+NUMKIT_API NUMKIT_COLD IntegerRep integerSubSlow(IntegerRep x, IntegerRep y);
+NUMKIT_API NUMKIT_COLD IntegerRep integerNegateSlow(IntegerRep x) noexcept;
+NUMKIT_API NUMKIT_COLD IntegerRep integerAbsSlow(IntegerRep x) noexcept;
 }  // namespace detail
 
 inline Integer integerAdd(const Integer& x, const Integer& y) {
   Int s;
   if (bothIS_(x, y) && !__builtin_add_overflow(x.intValue(), y.intValue(), &s)) return IS(s);
-  return detail::integerAddSlow(x, y);
+  using detail::IntegerAccess;
+  return IntegerAccess::adopt(
+      detail::integerAddSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y)));
 }
 inline Integer integerSub(const Integer& x, const Integer& y) {
   Int d;
   if (bothIS_(x, y) && !__builtin_sub_overflow(x.intValue(), y.intValue(), &d)) return IS(d);
-  return detail::integerSubSlow(x, y);
+  using detail::IntegerAccess;
+  return IntegerAccess::adopt(
+      detail::integerSubSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y)));
 }
 inline Integer integerNegate(const Integer& x) noexcept {
   if (x.isIS() && x.intValue() != kIntMin) return IS(-x.intValue());
-  return detail::integerNegateSlow(x);
+  using detail::IntegerAccess;
+  return IntegerAccess::adopt(detail::integerNegateSlow(IntegerAccess::borrow(x)));
 }
 inline Integer integerAbs(const Integer& x) noexcept {
   if (x.isIS() && x.intValue() != kIntMin) {
     return x.intValue() >= 0 ? x : IS(-x.intValue());
   }
-  return detail::integerAbsSlow(x);
+  using detail::IntegerAccess;
+  return IntegerAccess::adopt(detail::integerAbsSlow(IntegerAccess::borrow(x)));
 }
 
 // ---------------------------------------------------------------------------

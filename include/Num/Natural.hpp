@@ -36,6 +36,18 @@ class Natural;
 Natural NS(Word w) noexcept;
 Natural NB(BigNat_ p) noexcept;
 
+namespace detail {
+// A Natural's two words, passed and returned in registers across the
+// out-of-line boundary, so that no caller's value has its address taken and
+// temporaries stay in registers.  As an argument it borrows the caller's
+// reference; as a result it carries one reference, which the caller adopts.
+struct NaturalRep {
+  Word w;
+  rt::BlockHeader* h;
+};
+struct NaturalAccess;
+}  // namespace detail
+
 class Natural {
  public:
   // Zero.
@@ -70,11 +82,27 @@ class Natural {
   friend Natural NS(Word w) noexcept;
   friend Natural NB(BigNat_ p) noexcept;
   friend bool bothNS_(const Natural& a, const Natural& b) noexcept;
+  friend struct detail::NaturalAccess;
 
   Word w_;        // the value of an NS; 0 for an NB
   WordArray_ m_;  // absent for an NS, the limbs of an NB
 };
 static_assert(sizeof(Natural) == 16, "a Natural is one word and one pointer");
+
+namespace detail {
+struct NaturalAccess {
+  static NaturalRep borrow(const Natural& n) noexcept {
+    return {n.w_, const_cast<rt::BlockHeader*>(n.m_.block())};
+  }
+  static Natural adopt(NaturalRep r) noexcept { return Natural(r.w, WordArray_::adopt(r.h)); }
+  // Moves n's reference into the result; n is left without one.
+  static NaturalRep release(Natural&& n) noexcept {
+    const NaturalRep r = borrow(n);
+    ::new (static_cast<void*>(&n.m_)) WordArray_(rt::AbsentTag{});
+    return r;
+  }
+};
+}  // namespace detail
 
 // ---------------------------------------------------------------------------
 // Construction and conversion.  Nothing here raises.
@@ -155,8 +183,11 @@ inline bool bothNS_(const Natural& a, const Natural& b) noexcept {
 
 namespace detail {
 // The cases with a multi-word operand.
-NUMKIT_API NUMKIT_COLD Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept;
-NUMKIT_API NUMKIT_COLD bool naturalEqSlow(const Natural& a, const Natural& b) noexcept;
+NUMKIT_API NUMKIT_COLD Ordering naturalCompareSlow(NaturalRep a, NaturalRep b) noexcept;
+NUMKIT_API NUMKIT_COLD bool naturalEqSlow(NaturalRep a, NaturalRep b) noexcept;
+inline Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept {
+  return naturalCompareSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b));
+}
 }  // namespace detail
 
 inline Ordering naturalCompare(const Natural& a, const Natural& b) noexcept {
@@ -169,7 +200,7 @@ inline Ordering naturalCompare(const Natural& a, const Natural& b) noexcept {
 }
 inline bool naturalEq(const Natural& a, const Natural& b) noexcept {
   if (bothNS_(a, b)) return a.word() == b.word();
-  return detail::naturalEqSlow(a, b);
+  return detail::naturalEqSlow(detail::NaturalAccess::borrow(a), detail::NaturalAccess::borrow(b));
 }
 inline bool naturalNe(const Natural& a, const Natural& b) noexcept { return !naturalEq(a, b); }
 inline bool naturalLt(const Natural& a, const Natural& b) noexcept {
@@ -200,16 +231,18 @@ inline Int naturalGe_(const Natural& a, const Natural& b) noexcept { return natu
 // difference when both are single words and zero otherwise.
 
 namespace detail {
-NUMKIT_API NUMKIT_COLD Natural naturalAddSlow(const Natural& a, const Natural& b);
+NUMKIT_API NUMKIT_COLD NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b);
 NUMKIT_API NUMKIT_COLD std::optional<Natural> naturalSubSlow(const Natural& a, const Natural& b);
-NUMKIT_API NUMKIT_COLD Natural naturalSubThrowSlow(const Natural& a, const Natural& b);
-NUMKIT_API NUMKIT_COLD Natural naturalSubUnsafeSlow(const Natural& a, const Natural& b);
+NUMKIT_API NUMKIT_COLD NaturalRep naturalSubThrowSlow(NaturalRep a, NaturalRep b);
+NUMKIT_API NUMKIT_COLD NaturalRep naturalSubUnsafeSlow(NaturalRep a, NaturalRep b);
 }  // namespace detail
 
 inline Natural naturalAdd(const Natural& a, const Natural& b) {
   Word s;
   if (bothNS_(a, b) && !__builtin_add_overflow(a.word(), b.word(), &s)) return NS(s);
-  return detail::naturalAddSlow(a, b);
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalAddSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
 }
 inline std::optional<Natural> naturalSub(const Natural& a, const Natural& b) {
   if (bothNS_(a, b)) {
@@ -222,11 +255,15 @@ inline std::optional<Natural> naturalSub(const Natural& a, const Natural& b) {
 inline Natural naturalSubThrow(const Natural& a, const Natural& b) {
   Word d;
   if (bothNS_(a, b) && !__builtin_sub_overflow(a.word(), b.word(), &d)) return NS(d);
-  return detail::naturalSubThrowSlow(a, b);
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalSubThrowSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
 }
 inline Natural naturalSubUnsafe(const Natural& a, const Natural& b) {
   if (bothNS_(a, b)) return NS(a.word() - b.word());
-  return detail::naturalSubUnsafeSlow(a, b);
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalSubUnsafeSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
 }
 
 // ---------------------------------------------------------------------------

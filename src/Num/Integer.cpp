@@ -112,7 +112,25 @@ Natural integerToNaturalThrow(const Integer& x) {
 
 namespace detail {
 
-Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
+namespace {
+
+// A view of a caller's Integer: it shares the caller's reference and never
+// releases it.
+class Borrowed {
+ public:
+  explicit Borrowed(IntegerRep r) noexcept : value_(IntegerAccess::adopt(r)) {}
+  Borrowed(const Borrowed&) = delete;
+  Borrowed& operator=(const Borrowed&) = delete;
+  ~Borrowed() {}  // NOLINT(modernize-use-equals-default): value_ must not be destroyed
+  const Integer& get() const noexcept { return value_; }
+
+ private:
+  union {
+    Integer value_;
+  };
+};
+
+Ordering compareImpl(const Integer& x, const Integer& y) noexcept {
   if (x.isIS()) {
     if (y.isIS()) {
       const Int a = x.intValue();
@@ -135,7 +153,17 @@ Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
   return bigNatCompare(y.magnitude(), x.magnitude());
 }
 
-bool integerEqSlow(const Integer& x, const Integer& y) noexcept {
+}  // namespace
+
+Ordering integerCompareSlow(IntegerRep xr, IntegerRep yr) noexcept {
+  const Borrowed x(xr), y(yr);
+  return compareImpl(x.get(), y.get());
+}
+
+bool integerEqSlow(IntegerRep xr, IntegerRep yr) noexcept {
+  const Borrowed bx(xr), by(yr);
+  const Integer& x = bx.get();
+  const Integer& y = by.get();
   if (x.isIS() || y.isIS()) return x.isIS() && y.isIS() && x.intValue() == y.intValue();
   return x.isIN() == y.isIN() && bigNatEq(x.magnitude(), y.magnitude());
 }
@@ -220,9 +248,7 @@ Integer fromI128(I128 v) {
   return negative ? IN(std::move(m)) : IP(std::move(m));
 }
 
-}  // namespace
-
-Integer integerAddSlow(const Integer& x, const Integer& y) {
+Integer addImpl(const Integer& x, const Integer& y) {
   if (integerIsZero(y)) return x;
   if (integerIsZero(x)) return y;
   if (bothIS_(x, y)) {
@@ -241,7 +267,7 @@ Integer integerAddSlow(const Integer& x, const Integer& y) {
   return addBig(x, y, false);
 }
 
-Integer integerSubSlow(const Integer& x, const Integer& y) {
+Integer subImpl(const Integer& x, const Integer& y) {
   if (integerIsZero(y)) return x;
   if (bothIS_(x, y)) {
     const Int a = x.intValue();
@@ -260,7 +286,7 @@ Integer integerSubSlow(const Integer& x, const Integer& y) {
 // ---------------------------------------------------------------------------
 // Negation and absolute value.
 
-Integer integerNegateSlow(const Integer& x) noexcept {
+Integer negateImpl(const Integer& x) noexcept {
   if (x.isIS()) {
     if (x.intValue() == kIntMin) return integerTwoPow63();
     return IS(-x.intValue());
@@ -271,7 +297,7 @@ Integer integerNegateSlow(const Integer& x) noexcept {
   return IN(m);
 }
 
-Integer integerAbsSlow(const Integer& x) noexcept {
+Integer absImpl(const Integer& x) noexcept {
   if (x.isIS()) {
     const Int i = x.intValue();
     if (i == kIntMin) return integerTwoPow63();
@@ -279,6 +305,28 @@ Integer integerAbsSlow(const Integer& x) noexcept {
   }
   if (x.isIN()) return IP(x.magnitude());
   return x;
+}
+
+}  // namespace
+
+IntegerRep integerAddSlow(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  return IntegerAccess::release(addImpl(bx.get(), by.get()));
+}
+
+IntegerRep integerSubSlow(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  return IntegerAccess::release(subImpl(bx.get(), by.get()));
+}
+
+IntegerRep integerNegateSlow(IntegerRep x) noexcept {
+  const Borrowed bx(x);
+  return IntegerAccess::release(negateImpl(bx.get()));
+}
+
+IntegerRep integerAbsSlow(IntegerRep x) noexcept {
+  const Borrowed bx(x);
+  return IntegerAccess::release(absImpl(bx.get()));
 }
 
 }  // namespace detail

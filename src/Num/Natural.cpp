@@ -41,7 +41,30 @@ Int naturalCheck_(const Natural& n) noexcept {
 
 namespace detail {
 
-Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept {
+namespace {
+
+// A view of a caller's Natural: it shares the caller's reference and never
+// releases it.
+class Borrowed {
+ public:
+  explicit Borrowed(NaturalRep r) noexcept : value_(NaturalAccess::adopt(r)) {}
+  Borrowed(const Borrowed&) = delete;
+  Borrowed& operator=(const Borrowed&) = delete;
+  ~Borrowed() {}  // NOLINT(modernize-use-equals-default): value_ must not be destroyed
+  const Natural& get() const noexcept { return value_; }
+
+ private:
+  union {
+    Natural value_;
+  };
+};
+
+}  // namespace
+
+Ordering naturalCompareSlow(NaturalRep ar, NaturalRep br) noexcept {
+  const Borrowed ba(ar), bb(br);
+  const Natural& a = ba.get();
+  const Natural& b = bb.get();
   if (a.isNS()) {
     if (b.isNB()) return Ordering::LT;
     const Word x = a.word();
@@ -52,12 +75,17 @@ Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept {
   return bigNatCompare(a.bigNat(), b.bigNat());
 }
 
-bool naturalEqSlow(const Natural& a, const Natural& b) noexcept {
+bool naturalEqSlow(NaturalRep ar, NaturalRep br) noexcept {
+  const Borrowed ba(ar), bb(br);
+  const Natural& a = ba.get();
+  const Natural& b = bb.get();
   if (a.isNS() || b.isNS()) return a.isNS() && b.isNS() && a.word() == b.word();
   return bigNatEq(a.bigNat(), b.bigNat());
 }
 
-Natural naturalAddSlow(const Natural& a, const Natural& b) {
+namespace {
+
+Natural addImpl(const Natural& a, const Natural& b) {
   if (a.isNS()) {
     if (b.isNB()) return NB(bigNatAddWord_(b.bigNat(), a.word()));
     Word s;
@@ -72,8 +100,6 @@ Natural naturalAddSlow(const Natural& a, const Natural& b) {
 // The cases shared by the three subtractions: both single words, or a
 // multi-word minuend less a single word.  The unchecked word subtraction is
 // safe for the latter since the minuend is at least 2^64 and the word below it.
-namespace {
-
 std::optional<Natural> subExact(const Natural& a, const Natural& b) {
   if (a.isNS()) {
     if (b.isNB()) return std::nullopt;
@@ -91,17 +117,26 @@ std::optional<Natural> subExact(const Natural& a, const Natural& b) {
 
 std::optional<Natural> naturalSubSlow(const Natural& a, const Natural& b) { return subExact(a, b); }
 
-Natural naturalSubThrowSlow(const Natural& a, const Natural& b) {
-  std::optional<Natural> r = subExact(a, b);
-  if (!r) raiseUnderflow();
-  return std::move(*r);
+NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
+  const Borrowed ba(a), bb(b);
+  return NaturalAccess::release(addImpl(ba.get(), bb.get()));
 }
 
-Natural naturalSubUnsafeSlow(const Natural& a, const Natural& b) {
-  if (a.isNS() && b.isNS()) return NS(a.word() - b.word());
+NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
+  const Borrowed ba(ar), bb(br);
+  std::optional<Natural> r = subExact(ba.get(), bb.get());
+  if (!r) raiseUnderflow();
+  return NaturalAccess::release(std::move(*r));
+}
+
+NaturalRep naturalSubUnsafeSlow(NaturalRep ar, NaturalRep br) {
+  const Borrowed ba(ar), bb(br);
+  const Natural& a = ba.get();
+  const Natural& b = bb.get();
+  if (a.isNS() && b.isNS()) return NaturalAccess::release(NS(a.word() - b.word()));
   std::optional<Natural> r = subExact(a, b);
-  if (!r) return naturalZero();
-  return std::move(*r);
+  if (!r) return NaturalAccess::release(naturalZero());
+  return NaturalAccess::release(std::move(*r));
 }
 
 }  // namespace detail
