@@ -15,8 +15,9 @@
 // count.
 //
 // The single-word cases of comparison, equality, addition, subtraction and
-// negation are inline; each calls one out-of-line function only when an
-// operand is multi-word or the result leaves the signed word range.
+// negation are inline, and so are comparisons that the forms alone decide;
+// each calls one out-of-line function only when an operand is multi-word or
+// the result leaves the signed word range.
 //
 // Raising: only integerToNaturalThrow of a negative value (num::Underflow).
 // Nothing else here raises, except std::bad_alloc when memory runs out.
@@ -266,19 +267,26 @@ inline Ordering integerCompare(const Integer& x, const Integer& y) noexcept {
     const Int b = y.intValue();
     return a < b ? Ordering::LT : a == b ? Ordering::EQ : Ordering::GT;
   }
+  if (x.isIS()) return y.isIP() ? Ordering::LT : Ordering::GT;
+  if (y.isIS()) return x.isIP() ? Ordering::GT : Ordering::LT;
   return detail::integerCompareSlow(x, y);
 }
 inline bool integerEq(const Integer& x, const Integer& y) noexcept {
   if (bothIS_(x, y)) return x.intValue() == y.intValue();
+  if (x.isIS() || y.isIS()) return false;
   return detail::integerEqSlow(detail::IntegerAccess::borrow(x), detail::IntegerAccess::borrow(y));
 }
 inline bool integerNe(const Integer& x, const Integer& y) noexcept { return !integerEq(x, y); }
 inline bool integerLt(const Integer& x, const Integer& y) noexcept {
   if (bothIS_(x, y)) return x.intValue() < y.intValue();
+  if (x.isIS()) return y.isIP();  // one multi-word operand: its sign decides
+  if (y.isIS()) return x.isIN();
   return detail::integerCompareSlow(x, y) == Ordering::LT;
 }
 inline bool integerLe(const Integer& x, const Integer& y) noexcept {
   if (bothIS_(x, y)) return x.intValue() <= y.intValue();
+  if (x.isIS()) return y.isIP();  // one multi-word operand: its sign decides
+  if (y.isIS()) return x.isIN();
   return detail::integerCompareSlow(x, y) != Ordering::GT;
 }
 inline bool integerGt(const Integer& x, const Integer& y) noexcept { return integerLt(y, x); }

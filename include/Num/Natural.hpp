@@ -11,9 +11,10 @@
 // shared constant, or a fresh value; a fresh NB may share its limbs with an
 // argument.  NS values never allocate and never touch a reference count.
 //
-// The single-word cases of comparison, addition and subtraction are inline;
-// each calls one out-of-line function only when an operand is multi-word or
-// an addition carries out of the word.
+// The single-word cases of comparison, addition and subtraction are inline,
+// and so are comparisons that the forms alone decide; each calls one
+// out-of-line function only when an operand is multi-word or an addition
+// carries out of the word.
 //
 // Raising: naturalSubThrow (and binary operator-, operator-=) when the
 // difference would be negative, naturalNegate (and unary operator-) of a
@@ -196,19 +197,24 @@ inline Ordering naturalCompare(const Natural& a, const Natural& b) noexcept {
     const Word y = b.word();
     return x < y ? Ordering::LT : x == y ? Ordering::EQ : Ordering::GT;
   }
+  if (a.isNS()) return Ordering::LT;  // one multi-word operand: the forms decide
+  if (b.isNS()) return Ordering::GT;
   return detail::naturalCompareSlow(a, b);
 }
 inline bool naturalEq(const Natural& a, const Natural& b) noexcept {
   if (bothNS_(a, b)) return a.word() == b.word();
+  if (a.isNS() || b.isNS()) return false;
   return detail::naturalEqSlow(detail::NaturalAccess::borrow(a), detail::NaturalAccess::borrow(b));
 }
 inline bool naturalNe(const Natural& a, const Natural& b) noexcept { return !naturalEq(a, b); }
 inline bool naturalLt(const Natural& a, const Natural& b) noexcept {
   if (bothNS_(a, b)) return a.word() < b.word();
+  if (a.isNS() || b.isNS()) return a.isNS();
   return detail::naturalCompareSlow(a, b) == Ordering::LT;
 }
 inline bool naturalLe(const Natural& a, const Natural& b) noexcept {
   if (bothNS_(a, b)) return a.word() <= b.word();
+  if (a.isNS() || b.isNS()) return a.isNS();
   return detail::naturalCompareSlow(a, b) != Ordering::GT;
 }
 inline bool naturalGt(const Natural& a, const Natural& b) noexcept { return naturalLt(b, a); }
