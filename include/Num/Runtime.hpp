@@ -32,7 +32,7 @@ using Word = std::uint64_t;  // an unsigned machine word, one limb
 using Int = std::int64_t;    // a signed machine word, two's complement
 
 inline constexpr int kWordBits = 64;
-inline constexpr int kWordBytes = 8;
+inline constexpr std::size_t kWordBytes = 8;
 
 // Three-way result of a comparison.
 enum class Ordering { LT, EQ, GT };

@@ -30,7 +30,7 @@ struct MutableWordArray {
 // ---------------------------------------------------------------------------
 // Size and element access.
 
-inline Int wordsToBytes_(Int n) noexcept { return n * kWordBytes; }
+inline Int wordsToBytes_(Int n) noexcept { return n * static_cast<Int>(kWordBytes); }
 // n / 8 with n read as unsigned, rounded down.
 inline Int bytesToWords_(Int n) noexcept { return static_cast<Int>(static_cast<Word>(n) / 8); }
 inline Int wordArraySize_(const WordArray_& a) noexcept { return a.size(); }
