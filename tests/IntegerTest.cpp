@@ -275,20 +275,6 @@ TEST(IntegerConstruction, Demotion) {
   for (const Case& c : cases) EXPECT_TRUE(isInteger(c.got, c.want.value())) << c.what;
 }
 
-TEST(IntegerConversion, EdgeCases) {
-  EXPECT_EQ(num::integerToInt(ip({kTop})), kMin);
-  EXPECT_EQ(num::integerToWord(IS(-1)), kOnes);
-  EXPECT_EQ(num::integerToWord(in({5, 1})), kOnes - 4);
-  EXPECT_EQ(num::integerToInt(in({kTop + 1})), kMax);
-  EXPECT_TRUE(isNatural(num::integerToNatural(IS(kMin)), Mpz(kTop)));
-  EXPECT_TRUE(isNatural(num::integerToNaturalClamp(in({0, 1})), Mpz(0)));
-  EXPECT_THROW(num::integerToNaturalThrow(IS(-1)), num::Underflow);
-  EXPECT_THROW(num::integerToNaturalThrow(in({0, 1})), num::Underflow);
-  const auto [s, m] = num::integerToBigNatSign_(IS(kMin));
-  EXPECT_EQ(s, 1);
-  EXPECT_TRUE(isBigNat(m, Mpz(kTop)));
-}
-
 TEST(IntegerValidity, MalformedValuesAreReported) {
   num::MutableWordArray_ ragged = num::MutableWordArray_::allocateBytes(12);
   ragged[0] = 1;
@@ -312,14 +298,6 @@ TEST(IntegerValidity, MalformedValuesAreReported) {
       {"IP of 12 bytes", IP(std::move(ragged).freeze()), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(num::integerCheck_(c.x), c.valid) << c.what;
-}
-
-TEST(IntegerComparison, FormsDecideAcrossAlternatives) {
-  EXPECT_EQ(num::integerCompare(in({0, 1}), in({kTop + 1})), Ordering::LT);
-  EXPECT_EQ(num::integerCompare(IS(5), ip({kTop})), Ordering::LT);
-  EXPECT_EQ(num::integerCompare(IS(kMin), in({kTop + 1})), Ordering::GT);
-  EXPECT_EQ(num::integerCompare(in({1, 2, 3}), ip({kTop})), Ordering::LT);
-  EXPECT_FALSE(num::integerEq(ip({kTop + 1}), in({kTop + 1})));
 }
 
 // ---------------------------------------------------------------------------

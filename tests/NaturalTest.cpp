@@ -183,14 +183,6 @@ TEST(NaturalConstruction, FromTwoWords) {
   EXPECT_TRUE(isNatural(num::naturalFromWordList({}), Mpz(0)));
 }
 
-TEST(NaturalConversion, MultiWordToWord) {
-  const Natural n = nb({7, 1});
-  EXPECT_EQ(num::naturalToWord(n), 7u);
-  EXPECT_EQ(num::naturalToWordClamp(n), kOnes);
-  EXPECT_FALSE(num::naturalToWordMaybe_(n).has_value());
-  EXPECT_EQ(num::naturalToWordMaybe_(NS(0)), std::optional<Word>(0));
-}
-
 TEST(NaturalValidity, MalformedValuesAreReported) {
   // A block whose size is not a whole number of words.
   num::MutableWordArray_ ragged = num::MutableWordArray_::allocateBytes(12);
@@ -247,12 +239,6 @@ TEST(NaturalSubtraction, EdgeCases) {
       EXPECT_TRUE(isNatural(num::naturalSubUnsafe(c.a, c.b), Mpz::fromLimbs(c.unsafe)));
     }
   }
-}
-
-TEST(NaturalAddition, CarryOutOfTheWord) {
-  EXPECT_TRUE(isNatural(num::naturalAdd(NS(kOnes), NS(1)), Mpz::fromLimbs({0, 1})));
-  EXPECT_TRUE(isNatural(num::naturalAdd(NS(kOnes), NS(kOnes)), Mpz::fromLimbs({kOnes - 1, 1})));
-  EXPECT_TRUE(isNatural(num::naturalAdd(nb({kOnes, kOnes}), NS(1)), Mpz::fromLimbs({0, 0, 1})));
 }
 
 // ---------------------------------------------------------------------------

@@ -54,6 +54,10 @@ struct IntegerRep {
   rt::BlockHeader* h;
 };
 struct IntegerAccess;
+
+// The built-in integer types an Integer converts from exactly.
+template <class T>
+concept BuiltinInteger = std::integral<T> && !std::same_as<T, bool> && sizeof(T) <= 8;
 }  // namespace detail
 
 class Integer {
@@ -62,9 +66,8 @@ class Integer {
   Integer() noexcept : w_(0), m_(rt::AbsentTag{}) {}
   // The exact value of a built-in integer.  Unsigned values of 2^63 and more
   // allocate their one-limb magnitude.
-  template <class T>
-  requires std::integral<T> &&(!std::same_as<T, bool>)&&(sizeof(T) <= 8)
-      Integer(T v) noexcept(std::signed_integral<T> || sizeof(T) < 8)  // NOLINT
+  template <detail::BuiltinInteger T>
+  Integer(T v) noexcept(std::signed_integral<T> || sizeof(T) < 8)
       : w_(static_cast<Int>(v)), m_(rt::AbsentTag{}) {
     if constexpr (std::unsigned_integral<T> && sizeof(T) == 8) {
       if (w_ < 0) *this = integerFromWord_(static_cast<Word>(v));

@@ -47,6 +47,10 @@ struct NaturalRep {
   rt::BlockHeader* h;
 };
 struct NaturalAccess;
+
+// The built-in unsigned types a Natural converts from exactly.
+template <class T>
+concept BuiltinUnsigned = std::unsigned_integral<T> && !std::same_as<T, bool> && sizeof(T) <= 8;
 }  // namespace detail
 
 class Natural {
@@ -54,10 +58,8 @@ class Natural {
   // Zero.
   Natural() noexcept : w_(0), m_(rt::AbsentTag{}) {}
   // The exact value of an unsigned built-in integer.
-  template <class T>
-  requires std::unsigned_integral<T> &&(!std::same_as<T, bool>)&&(sizeof(T) <= 8)
-      Natural(T v) noexcept
-      : w_(v), m_(rt::AbsentTag{}) {}  // NOLINT(google-explicit-constructor)
+  template <detail::BuiltinUnsigned T>
+  Natural(T v) noexcept : w_(v), m_(rt::AbsentTag{}) {}
 
   // Copies share the limbs.  A moved-from value is a valid single word.
   Natural(const Natural&) noexcept = default;

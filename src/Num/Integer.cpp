@@ -121,7 +121,7 @@ class Borrowed {
   explicit Borrowed(IntegerRep r) noexcept : value_(IntegerAccess::adopt(r)) {}
   Borrowed(const Borrowed&) = delete;
   Borrowed& operator=(const Borrowed&) = delete;
-  ~Borrowed() {}  // NOLINT(modernize-use-equals-default): value_ must not be destroyed
+  ~Borrowed() {}  // leaves value_ alone: the reference is the caller's
   const Integer& get() const noexcept { return value_; }
 
  private:

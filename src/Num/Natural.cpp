@@ -50,7 +50,7 @@ class Borrowed {
   explicit Borrowed(NaturalRep r) noexcept : value_(NaturalAccess::adopt(r)) {}
   Borrowed(const Borrowed&) = delete;
   Borrowed& operator=(const Borrowed&) = delete;
-  ~Borrowed() {}  // NOLINT(modernize-use-equals-default): value_ must not be destroyed
+  ~Borrowed() {}  // leaves value_ alone: the reference is the caller's
   const Natural& get() const noexcept { return value_; }
 
  private:
