@@ -81,10 +81,16 @@ BlockHeader*& nextOf(BlockHeader* h) noexcept {
 struct SmallBlockCache {
   BlockHeader* head[kClasses];
   int count[kClasses];
-  bool reaperRegistered;
-  bool dead;  // the thread is exiting: blocks go straight to free()
+  // 0 while blocks may be cached; kUnregistered until the thread's first
+  // cached block arranges the cleanup, kDead once the thread is exiting
+  // (blocks freed then go straight to free()).
+  unsigned char state;
 };
-constinit thread_local SmallBlockCache cache __attribute__((tls_model("initial-exec"))) = {};
+constexpr unsigned char kActive = 0;
+constexpr unsigned char kUnregistered = 1;
+constexpr unsigned char kDead = 2;
+constinit thread_local SmallBlockCache cache
+    __attribute__((tls_model("initial-exec"))) = {{}, {}, kUnregistered};
 
 // Returns the cached blocks to malloc when the thread ends.
 struct CacheReaper {
@@ -92,7 +98,7 @@ struct CacheReaper {
   CacheReaper(const CacheReaper&) = delete;
   CacheReaper& operator=(const CacheReaper&) = delete;
   ~CacheReaper() {
-    cache.dead = true;
+    cache.state = kDead;
     for (int c = 0; c < kClasses; ++c) {
       while (cache.head[c] != nullptr)
         std::free(std::exchange(cache.head[c], nextOf(cache.head[c])));
@@ -105,7 +111,7 @@ struct CacheReaper {
 NUMKIT_COLD void registerReaper() {
   static thread_local CacheReaper reaper;
   [[maybe_unused]] CacheReaper& touch = reaper;
-  cache.reaperRegistered = true;
+  cache.state = kActive;
 }
 
 NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
@@ -132,20 +138,27 @@ BlockHeader* allocateBlock(std::size_t bytes) {
   return allocateFromHeap(bytes);
 }
 
+NUMKIT_COLD void freeToHeap(BlockHeader* h) noexcept {
+  h->~BlockHeader();
+  std::free(h);
+}
+
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
-  if (h->capacity <= kLargestCachedBytes && !cache.dead) {
+  if (h->capacity <= kLargestCachedBytes) {
+    if (cache.state != kActive) {
+      if (cache.state == kDead) return freeToHeap(h);
+      registerReaper();
+    }
     const int c = classOf(h->capacity);
     if (cache.count[c] < kCacheLimit) {
-      if (!cache.reaperRegistered) registerReaper();
       nextOf(h) = cache.head[c];
       cache.head[c] = h;
       ++cache.count[c];
       return;
     }
   }
-  h->~BlockHeader();
-  std::free(h);
+  freeToHeap(h);
 }
 
 }  // namespace rt
