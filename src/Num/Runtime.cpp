@@ -53,13 +53,13 @@ namespace {
 // through bounded per-thread lists, one per capacity, linked through their
 // payload: the allocation of a result of a few limbs then costs a few loads
 // and stores instead of a trip through malloc and free.  A block freed on
-// another thread simply joins that thread's list.  Under the sanitizers the
+// another thread simply joins that thread's list.  Under AddressSanitizer the
 // cache is off, so every use after free is still caught.
 constexpr std::size_t kSmallestClassBytes = 32;
 constexpr int kClasses = 5;  // 32, 64, 128, 256, 512 bytes
 constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_ADDRESS__)
 constexpr int kCacheLimit = 0;
 #else
 constexpr int kCacheLimit = 32;  // blocks per class and thread
