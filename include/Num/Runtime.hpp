@@ -3,7 +3,7 @@
 // floating-point helpers, and the library's arithmetic exceptions.
 //
 // Every multi-word value of the library lives in one heap block: a small
-// header (reference count, recorded size in bytes, capacity) followed by the
+// header (reference count, recorded size in bytes, capacity class) followed by the
 // payload.  Blocks
 // never move, so every array may be handed to C code.  Immutable handles
 // (WordArray_, ByteArray_) share a block by counting references; mutable
@@ -98,10 +98,12 @@ NUMKIT_API std::pair<Int, Int> decodeDouble(double d) noexcept;
 namespace rt {
 
 struct BlockHeader {
-  std::atomic<std::int64_t> refs;  // kImmortal for static blocks
-  std::size_t bytes;               // recorded size of the payload
-  std::size_t capacity = 0;        // payload bytes allocated (0 for static blocks)
+  std::atomic<std::int64_t> refs;           // kImmortal for static blocks
+  std::size_t bytes;                        // recorded size of the payload
+  std::size_t sizeClass = ~std::size_t{0};  // the allocator's capacity class
 };
+// The size class of blocks that are not recycled (large or static ones).
+inline constexpr std::size_t kUncached = ~std::size_t{0};
 static_assert(sizeof(BlockHeader) == 24 && alignof(BlockHeader) == 8,
               "the payload must start on a word boundary right after the header");
 
@@ -120,6 +122,10 @@ inline Word* payload(BlockHeader* h) noexcept { return reinterpret_cast<Word*>(h
 inline const Word* payload(const BlockHeader* h) noexcept {
   return reinterpret_cast<const Word*>(h + 1);
 }
+
+// Every heap block has room for at least this many payload bytes (four
+// limbs), whatever its recorded size; code may write scratch words there.
+inline constexpr std::size_t kMinCapacityBytes = 32;
 
 // Allocates a block of `bytes` payload bytes with one reference; the payload
 // is uninitialised.  Throws std::bad_alloc when memory is exhausted.  Small

@@ -131,20 +131,48 @@ Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept {
                                   [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
 }
 
+// a + b where one operand has two limbs and the other one or two: the sum is
+// at least 2^64, so it has two limbs, or three on a carry.
+static BigNat_ addTwoLimbs(const BigNat_& a, const BigNat_& b) {
+  const Wide x = wide(a);
+  const Wide s = x + wide(b);
+  const bool carry = s < x;
+  MutableWordArray_ r = newWordArray_(carry ? 3 : 2);
+  static_assert(rt::kMinCapacityBytes >= 3 * kWordBytes);
+  Word* p = r.data();
+  p[0] = static_cast<Word>(s);
+  p[1] = static_cast<Word>(s >> 64);
+  p[2] = 1;  // counted only when there is a carry
+  return std::move(r).freeze();
+}
+
+// x + y for words x, y with x + y > 0: [x + y], or [low word, 1] on a carry.
+static BigNat_ sumOfWords(Word x, Word y) {
+  Word s = 0;
+  const bool carry = __builtin_add_overflow(x, y, &s);
+  MutableWordArray_ r = newWordArray_(carry ? 2 : 1);
+  // Every block has room for two limbs, so the carry limb is written
+  // unconditionally and only counted when there is a carry.
+  static_assert(rt::kMinCapacityBytes >= 2 * kWordBytes);
+  r.data()[0] = s;
+  r.data()[1] = 1;
+  return std::move(r).freeze();
+}
+
 BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
-  if (a.size() == 0) return b;
-  if (b.size() == 0) return a;
-  if ((a.size() | b.size()) <= 2) {
-    const Wide x = wide(a);
-    const Wide s = x + wide(b);
-    return fromWide(s, s < x ? 1 : 0);
-  }
+  const Int na = a.size();
+  const Int nb = b.size();
+  if (na == 0) return b;
+  if (nb == 0) return a;
+  if ((na | nb) == 1) return sumOfWords(a.data()[0], b.data()[0]);
+  if ((na | nb) <= 2) return addTwoLimbs(a, b);
   return addLong(a, b);
 }
 
 BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
   if (w == 0) return a;
   if (a.size() == 0) return wordArrayFromWord_(w);
+  if (a.size() == 1) return sumOfWords(a.data()[0], w);
   if (a.size() <= 2) {
     const Wide x = wide(a);
     const Wide s = x + w;

@@ -50,26 +50,28 @@ namespace {
 
 // Blocks of up to kLargestCachedBytes of payload are allocated with a
 // power-of-two capacity of at least 32 bytes (four limbs) and recycled
-// through bounded per-thread lists, one per capacity, linked through their
-// payload: the allocation of a result of a few limbs then costs a few loads
-// and stores instead of a trip through malloc and free.  A block freed on
-// another thread simply joins that thread's list.  Under AddressSanitizer the
-// cache is off, so every use after free is still caught.
-constexpr std::size_t kSmallestClassBytes = 32;
-constexpr int kClasses = 5;  // 32, 64, 128, 256, 512 bytes
+// through bounded per-thread lists, one per capacity class, linked through
+// their payload: the allocation of a result of a few limbs then costs a few
+// loads and stores instead of a trip through malloc and free.  A block freed
+// on another thread simply joins that thread's list.  Under AddressSanitizer
+// the cache is off, so every use after free is still caught.
+constexpr std::size_t kSmallestClassBytes = kMinCapacityBytes;
+constexpr std::size_t kClasses = 10;  // 32 bytes (4 limbs) .. 16 KiB (2048 limbs)
 constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
+// Blocks kept per class and thread: many small ones, a couple of large ones
+// (at most about 94 KiB per thread in all).
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kCacheLimit = 0;
+constexpr int kCacheLimits[kClasses] = {};
 #else
-constexpr int kCacheLimit = 32;  // blocks per class and thread
+constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2};
 #endif
 
 // The class of a payload of `bytes` (at most kLargestCachedBytes).
-inline int classOf(std::size_t bytes) noexcept {
+inline std::size_t classOf(std::size_t bytes) noexcept {
   return bytes <= kSmallestClassBytes
              ? 0
-             : static_cast<int>(std::bit_width((bytes - 1) / kSmallestClassBytes));
+             : static_cast<std::size_t>(std::bit_width((bytes - 1) / kSmallestClassBytes));
 }
 
 BlockHeader*& nextOf(BlockHeader* h) noexcept {
@@ -77,20 +79,18 @@ BlockHeader*& nextOf(BlockHeader* h) noexcept {
 }
 
 // Trivially constructed and destroyed, so every access is one load relative
-// to the thread pointer (no TLS lookup call, no initialisation guard).
+// to the thread pointer (no TLS lookup call, no initialisation guard).  The
+// counts are kept as the room left in each list; no room (a count below 1)
+// means "full": every list starts full, so a thread's first cached block goes
+// through the cold path that arranges the cleanup at thread exit, and the
+// cleanup leaves the lists full again.
 struct SmallBlockCache {
   BlockHeader* head[kClasses];
   int count[kClasses];
-  // 0 while blocks may be cached; kUnregistered until the thread's first
-  // cached block arranges the cleanup, kDead once the thread is exiting
-  // (blocks freed then go straight to free()).
-  unsigned char state;
+  bool cleanupArranged;
 };
-constexpr unsigned char kActive = 0;
-constexpr unsigned char kUnregistered = 1;
-constexpr unsigned char kDead = 2;
-constinit thread_local SmallBlockCache cache
-    __attribute__((tls_model("initial-exec"))) = {{}, {}, kUnregistered};
+constinit thread_local SmallBlockCache cache __attribute__((tls_model("initial-exec"))) = {
+    {}, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}, false};
 
 // Returns the cached blocks to malloc when the thread ends.
 struct CacheReaper {
@@ -98,38 +98,45 @@ struct CacheReaper {
   CacheReaper(const CacheReaper&) = delete;
   CacheReaper& operator=(const CacheReaper&) = delete;
   ~CacheReaper() {
-    cache.state = kDead;
-    for (int c = 0; c < kClasses; ++c) {
-      while (cache.head[c] != nullptr)
+    for (std::size_t c = 0; c < kClasses; ++c) {
+      while (cache.head[c] != nullptr) {
         std::free(std::exchange(cache.head[c], nextOf(cache.head[c])));
-      cache.count[c] = 0;
+      }
+      cache.count[c] = -1;  // blocks freed from now on go to free()
     }
   }
 };
 
-// Called once per thread, on its first cached block.
-NUMKIT_COLD void registerReaper() {
-  static thread_local CacheReaper reaper;
-  [[maybe_unused]] CacheReaper& touch = reaper;
-  cache.state = kActive;
-}
-
 NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
-  const std::size_t capacity =
-      bytes <= kLargestCachedBytes ? kSmallestClassBytes << classOf(bytes) : bytes;
+  const bool cached = bytes <= kLargestCachedBytes;
+  const std::size_t sizeClass = cached ? classOf(bytes) : kUncached;
+  const std::size_t capacity = cached ? kSmallestClassBytes << sizeClass : bytes;
   void* p = std::malloc(sizeof(BlockHeader) + capacity);
   if (p == nullptr) throw std::bad_alloc();
-  return new (p) BlockHeader{1, bytes, capacity};
+  return new (p) BlockHeader{1, bytes, sizeClass};
+}
+
+// A full list, or the first cached block of the thread.
+NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
+  if (!cache.cleanupArranged && h->sizeClass != kUncached && kCacheLimits[h->sizeClass] > 0) {
+    cache.cleanupArranged = true;
+    static thread_local CacheReaper reaper;
+    [[maybe_unused]] CacheReaper& touch = reaper;
+    for (std::size_t c = 0; c < kClasses; ++c) cache.count[c] = kCacheLimits[c];
+    return freeBlock(h);
+  }
+  h->~BlockHeader();
+  std::free(h);
 }
 
 }  // namespace
 
 BlockHeader* allocateBlock(std::size_t bytes) {
   if (bytes <= kLargestCachedBytes) {
-    const int c = classOf(bytes);
+    const std::size_t c = classOf(bytes);
     if (BlockHeader* h = cache.head[c]; h != nullptr) {
       cache.head[c] = nextOf(h);
-      --cache.count[c];
+      ++cache.count[c];
       h->refs.store(1, std::memory_order_relaxed);
       h->bytes = bytes;
       return h;
@@ -138,27 +145,16 @@ BlockHeader* allocateBlock(std::size_t bytes) {
   return allocateFromHeap(bytes);
 }
 
-NUMKIT_COLD void freeToHeap(BlockHeader* h) noexcept {
-  h->~BlockHeader();
-  std::free(h);
-}
-
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
-  if (h->capacity <= kLargestCachedBytes) {
-    if (cache.state != kActive) {
-      if (cache.state == kDead) return freeToHeap(h);
-      registerReaper();
-    }
-    const int c = classOf(h->capacity);
-    if (cache.count[c] < kCacheLimit) {
-      nextOf(h) = cache.head[c];
-      cache.head[c] = h;
-      ++cache.count[c];
-      return;
-    }
+  const std::size_t c = h->sizeClass;
+  if (c < kClasses && cache.count[c] > 0) {
+    nextOf(h) = cache.head[c];
+    cache.head[c] = h;
+    --cache.count[c];
+    return;
   }
-  freeToHeap(h);
+  freeSlow(h);
 }
 
 }  // namespace rt

@@ -3,6 +3,8 @@
 
 #include <gmp.h>
 
+#include <cstring>
+
 static_assert(sizeof(mp_limb_t) == sizeof(num::Word) && GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0,
               "limbs must be whole 64-bit words");
 static_assert(sizeof(mp_size_t) == sizeof(num::Int), "GMP sizes must be machine words");
@@ -10,12 +12,44 @@ static_assert(sizeof(mp_size_t) == sizeof(num::Int), "GMP sizes must be machine 
 NUMKIT_BEGIN_NAMESPACE
 namespace backend::gmp {
 
+namespace {
+
+// {r, n} = {a, n} + c for a carry c of 0 or 1; returns the carry out.  The
+// carry stops at the first limb that does not wrap; the rest is copied.
+Word carryThrough(Word* r, const Word* a, Int n, Word c) noexcept {
+  Int i = 0;
+  for (; c != 0 && i < n; ++i) {
+    r[i] = a[i] + 1;
+    c = r[i] == 0 ? 1 : 0;
+  }
+  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * sizeof(Word));
+  return c;
+}
+
+// {r, n} = {a, n} - c for a borrow c of 0 or 1; returns the borrow out.
+Word borrowThrough(Word* r, const Word* a, Int n, Word c) noexcept {
+  Int i = 0;
+  for (; c != 0 && i < n; ++i) {
+    r[i] = a[i] - 1;
+    c = a[i] == 0 ? 1 : 0;
+  }
+  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * sizeof(Word));
+  return c;
+}
+
+}  // namespace
+
+// mpn_add and mpn_sub as GMP defines them, spelled out over mpn_add_n and
+// mpn_sub_n: the header's inline versions carry general-purpose copy loops
+// that cost more than the addition itself on short operands.
 Word c_mpn_add(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
-  return mpn_add(r, a, na, b, nb);
+  const Word c = mpn_add_n(r, a, b, nb);
+  return na == nb ? c : carryThrough(r + nb, a + nb, na - nb, c);
 }
 Word c_mpn_add_1(Word* r, const Word* a, Int na, Word w) noexcept { return mpn_add_1(r, a, na, w); }
 Word c_mpn_sub(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
-  return mpn_sub(r, a, na, b, nb);
+  const Word c = mpn_sub_n(r, a, b, nb);
+  return na == nb ? c : borrowThrough(r + nb, a + nb, na - nb, c);
 }
 Word c_mpn_sub_1(Word* r, const Word* a, Int na, Word w) noexcept { return mpn_sub_1(r, a, na, w); }
 int c_mpn_cmp(const Word* a, const Word* b, Int n) noexcept { return mpn_cmp(a, b, n); }
