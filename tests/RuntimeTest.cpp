@@ -1,7 +1,9 @@
 // The memory service, the float helpers and the exceptions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -67,6 +69,48 @@ TEST(Runtime, ConcurrentCopiesKeepTheCountExact) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(a.block()->refs.load(), 1);
+}
+
+TEST(Runtime, EveryBlockHasRoomForItsSizeAndFourWords) {
+  // Under AddressSanitizer every block comes straight from malloc, so a write
+  // past the room a block promises is reported.
+  for (std::size_t bytes : {0, 1, 8, 31, 32, 33, 100, 512, 513, 4096, 16384, 16385, 40000}) {
+    num::rt::BlockHeader* h = num::rt::allocateBlock(bytes);
+    const std::size_t room = std::max(bytes, num::rt::kMinCapacityBytes);
+    std::memset(num::rt::payload(h), 0xA5, room);
+    EXPECT_EQ(h->bytes, bytes);
+    EXPECT_EQ(h->refs.load(), 1);
+    num::rt::freeBlock(h);
+  }
+}
+
+TEST(Runtime, BlocksRecycledAcrossThreadsStayIntact) {
+  // Threads allocate blocks of every size class, hand half of them to the
+  // next thread and free the rest; every block keeps its contents until freed.
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 2000;
+  std::vector<std::vector<WordArray_>> handOff(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &handOff] {
+      std::vector<WordArray_> mine;
+      for (int r = 0; r < kRounds; ++r) {
+        const Int n = 1 + (r * 7 + t) % 700;
+        MutableWordArray_ m = MutableWordArray_::allocate(n);
+        for (Int i = 0; i < n; ++i) m[i] = static_cast<Word>(n + i);
+        mine.push_back(std::move(m).freeze());
+        if (mine.size() > 16) mine.erase(mine.begin(), mine.begin() + 8);
+        for (const WordArray_& a : mine) {
+          ASSERT_EQ(a[a.size() - 1], static_cast<Word>(2 * a.size() - 1));
+        }
+      }
+      handOff[static_cast<std::size_t>((t + 1) % kThreads)] = mine;
+    });
+  }
+  for (auto& t : threads) t.join();
+  for (const auto& v : handOff) {
+    for (const WordArray_& a : v) EXPECT_EQ(a[0], static_cast<Word>(a.size()));
+  }
 }
 
 TEST(Runtime, ExceptionsAreDistinctArithmeticErrors) {
