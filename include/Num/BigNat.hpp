@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Num/Runtime.hpp"
+#include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
 
@@ -33,7 +34,7 @@ inline const BigNat_& unBigNat(const BigNat& x) noexcept { return x.bn; }
 // The shared constants zero (no limbs) and one ([1]); static and immortal.
 NUMKIT_API BigNat bigNatZero() noexcept;
 NUMKIT_API BigNat bigNatOne() noexcept;
-NUMKIT_API BigNat_ bigNatZero_() noexcept;
+inline BigNat_ bigNatZero_() noexcept { return BigNat_(); }
 NUMKIT_API BigNat_ bigNatOne_() noexcept;
 
 // Whether the array is a normalised magnitude: empty, or a whole number of
@@ -51,7 +52,7 @@ inline Word bigNatIndex(const BigNat_& a, Int i) noexcept { return a[i]; }
 // Construction.
 
 // Zero (the shared constant) for w = 0, else a new [w].
-NUMKIT_API BigNat_ bigNatFromWord_(Word w);
+inline BigNat_ bigNatFromWord_(Word w) { return w == 0 ? bigNatZero_() : wordArrayFromWord_(w); }
 inline BigNat_ bigNatFromWord(Word w) { return bigNatFromWord_(w); }
 inline BigNat_ bigNatFromWord64_(std::uint64_t w) { return bigNatFromWord_(w); }
 // |i| (the most negative Int gives [2^63]); zero for 0.

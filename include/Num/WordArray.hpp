@@ -108,9 +108,18 @@ std::optional<WordArray_> withNewWordArrayTrimmedMaybe_(Int n, F&& f) {
 }
 
 // [w], also for w = 0.
-NUMKIT_API WordArray_ wordArrayFromWord_(Word w);
+inline WordArray_ wordArrayFromWord_(Word w) {
+  MutableWordArray_ a = newWordArray_(1);
+  a.data()[0] = w;
+  return std::move(a).freeze();
+}
 // [l, h] (h most significant), also for h = 0: not trimmed.
-NUMKIT_API WordArray_ wordArrayFromWord2_(Word h, Word l);
+inline WordArray_ wordArrayFromWord2_(Word h, Word l) {
+  MutableWordArray_ a = newWordArray_(2);
+  a.data()[0] = l;
+  a.data()[1] = h;
+  return std::move(a).freeze();
+}
 
 // ---------------------------------------------------------------------------
 // Copying, filling and resizing.

@@ -47,7 +47,6 @@ BigNat_ fromWide(Wide x, Word top = 0) {
 
 }  // namespace
 
-BigNat_ bigNatZero_() noexcept { return BigNat_(); }
 BigNat_ bigNatOne_() noexcept { return BigNat_::fromStatic(oneBlock); }
 BigNat bigNatZero() noexcept { return BN_(bigNatZero_()); }
 BigNat bigNatOne() noexcept { return BN_(bigNatOne_()); }
@@ -57,11 +56,6 @@ Int bigNatCheck_(const BigNat_& a) noexcept {
   if (n == 0) return 1;
   if (a.sizeBytes() % kWordBytes != 0) return 0;
   return a[n - 1] != 0 ? 1 : 0;
-}
-
-BigNat_ bigNatFromWord_(Word w) {
-  if (w == 0) return bigNatZero_();
-  return wordArrayFromWord_(w);
 }
 
 BigNat_ bigNatFromAbsInt_(Int i) {

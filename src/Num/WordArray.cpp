@@ -16,17 +16,6 @@ Int clzFrom(const Word* p, Int i) noexcept {
 
 }  // namespace
 
-WordArray_ wordArrayFromWord_(Word w) {
-  return withNewWordArray_(1, [w](MutableWordArray_& a) { a[0] = w; });
-}
-
-WordArray_ wordArrayFromWord2_(Word h, Word l) {
-  return withNewWordArray_(2, [h, l](MutableWordArray_& a) {
-    a[0] = l;
-    a[1] = h;
-  });
-}
-
 void mwaFill_(MutableWordArray_& a, Word value, Int offset, Int count) noexcept {
   if (count > 0) std::fill_n(a.data() + offset, count, value);
 }
