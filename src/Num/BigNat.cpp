@@ -104,9 +104,9 @@ Ordering bigNatCompare(const BigNat_& a, const BigNat_& b) noexcept {
   if (nb < na) return Ordering::GT;
   if (na < nb) return Ordering::LT;
   if (na == 0) return Ordering::EQ;
-  if (na == 1) {
-    const Word x = a.data()[0];
-    const Word y = b.data()[0];
+  if (na <= 2) {
+    const Wide x = wide(a);
+    const Wide y = wide(b);
     return x < y ? Ordering::LT : x > y ? Ordering::GT : Ordering::EQ;
   }
   const Int c = backend::bignat_compare(a, b);
