@@ -142,12 +142,40 @@ inline void retain(BlockHeader* h) noexcept {
   if (!isImmortal(h)) h->refs.fetch_add(1, std::memory_order_relaxed);
 }
 
+// The calling thread's cache of small free blocks, one list per size class
+// (implementation detail of the allocator, visible so that dropping the last
+// reference to a small block costs no call).  A count is the room left in
+// its list; a count below 1 sends the block through freeBlock.
+inline constexpr std::size_t kCacheClasses = 10;
+struct ThreadBlockCache {
+  BlockHeader* head[kCacheClasses];
+  int room[kCacheClasses];
+  bool cleanupArranged;
+};
+extern NUMKIT_API __thread ThreadBlockCache threadBlockCache
+    __attribute__((tls_model("initial-exec")));
+
+// Returns the block of the last reference to the allocator.
+inline void recycle(BlockHeader* h) noexcept {
+  const std::size_t c = h->sizeClass;
+  if (c < kCacheClasses) {
+    ThreadBlockCache& k = threadBlockCache;
+    if (k.room[c] > 0) {
+      *reinterpret_cast<BlockHeader**>(payload(h)) = k.head[c];
+      k.head[c] = h;
+      --k.room[c];
+      return;
+    }
+  }
+  freeBlock(h);
+}
+
 inline void release(BlockHeader* h) noexcept {
   const std::int64_t r = h->refs.load(std::memory_order_acquire);
   // The last holder cannot race with anyone (a copy needs a reference), so
   // an unshared block is freed without a locked decrement.
   if (r == 1 || (r != kImmortal && h->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)) {
-    freeBlock(h);
+    recycle(h);
   }
 }
 

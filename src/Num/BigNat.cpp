@@ -125,17 +125,17 @@ Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept {
                                   [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
 }
 
-// a + b where one operand has two limbs and the other one or two: the sum is
-// at least 2^64, so it has two limbs, or three on a carry.
+// a + b for non-zero operands of at most two limbs each.
 static BigNat_ addTwoLimbs(const BigNat_& a, const BigNat_& b) {
   const Wide x = wide(a);
   const Wide s = x + wide(b);
   const bool carry = s < x;
-  MutableWordArray_ r = newWordArray_(carry ? 3 : 2);
+  const auto hi = static_cast<Word>(s >> 64);
+  MutableWordArray_ r = newWordArray_(carry ? 3 : hi != 0 ? 2 : 1);
   static_assert(rt::kMinCapacityBytes >= 3 * kWordBytes);
   Word* p = r.data();
   p[0] = static_cast<Word>(s);
-  p[1] = static_cast<Word>(s >> 64);
+  p[1] = hi;
   p[2] = 1;  // counted only when there is a carry
   return std::move(r).freeze();
 }
@@ -158,8 +158,7 @@ BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
   const Int nb = b.size();
   if (na == 0) return b;
   if (nb == 0) return a;
-  if ((na | nb) == 1) return sumOfWords(a.data()[0], b.data()[0]);
-  if ((na | nb) <= 2) return addTwoLimbs(a, b);
+  if (na <= 2 && nb <= 2) return addTwoLimbs(a, b);
   return addLong(a, b);
 }
 

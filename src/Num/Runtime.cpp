@@ -46,6 +46,10 @@ namespace rt {
 
 constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 
+// Every list starts full, so a thread's first cached block goes through the
+// cold path that arranges the cleanup at thread exit.
+__thread ThreadBlockCache threadBlockCache = {{}, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}, false};
+
 namespace {
 
 // Blocks of up to kLargestCachedBytes of payload are allocated with a
@@ -78,19 +82,11 @@ BlockHeader*& nextOf(BlockHeader* h) noexcept {
   return *reinterpret_cast<BlockHeader**>(payload(h));
 }
 
-// Trivially constructed and destroyed, so every access is one load relative
-// to the thread pointer (no TLS lookup call, no initialisation guard).  The
-// counts are kept as the room left in each list; no room (a count below 1)
-// means "full": every list starts full, so a thread's first cached block goes
-// through the cold path that arranges the cleanup at thread exit, and the
-// cleanup leaves the lists full again.
-struct SmallBlockCache {
-  BlockHeader* head[kClasses];
-  int count[kClasses];
-  bool cleanupArranged;
-};
-constinit thread_local SmallBlockCache cache __attribute__((tls_model("initial-exec"))) = {
-    {}, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}, false};
+// threadBlockCache is trivially constructed and destroyed, so every access is
+// one load relative to the thread pointer (no TLS lookup call, no
+// initialisation guard).  No room (a count below 1) means "full": the lists
+// start full and the cleanup at thread exit leaves them full again.
+static_assert(kClasses == kCacheClasses);
 
 // Returns the cached blocks to malloc when the thread ends.
 struct CacheReaper {
@@ -99,10 +95,10 @@ struct CacheReaper {
   CacheReaper& operator=(const CacheReaper&) = delete;
   ~CacheReaper() {
     for (std::size_t c = 0; c < kClasses; ++c) {
-      while (cache.head[c] != nullptr) {
-        std::free(std::exchange(cache.head[c], nextOf(cache.head[c])));
+      while (threadBlockCache.head[c] != nullptr) {
+        std::free(std::exchange(threadBlockCache.head[c], nextOf(threadBlockCache.head[c])));
       }
-      cache.count[c] = -1;  // blocks freed from now on go to free()
+      threadBlockCache.room[c] = -1;  // blocks freed from now on go to free()
     }
   }
 };
@@ -118,11 +114,12 @@ NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
 
 // A full list, or the first cached block of the thread.
 NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
-  if (!cache.cleanupArranged && h->sizeClass != kUncached && kCacheLimits[h->sizeClass] > 0) {
-    cache.cleanupArranged = true;
+  if (!threadBlockCache.cleanupArranged && h->sizeClass != kUncached &&
+      kCacheLimits[h->sizeClass] > 0) {
+    threadBlockCache.cleanupArranged = true;
     static thread_local CacheReaper reaper;
     [[maybe_unused]] CacheReaper& touch = reaper;
-    for (std::size_t c = 0; c < kClasses; ++c) cache.count[c] = kCacheLimits[c];
+    for (std::size_t c = 0; c < kClasses; ++c) threadBlockCache.room[c] = kCacheLimits[c];
     return freeBlock(h);
   }
   h->~BlockHeader();
@@ -134,9 +131,9 @@ NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
 BlockHeader* allocateBlock(std::size_t bytes) {
   if (bytes <= kLargestCachedBytes) {
     const std::size_t c = classOf(bytes);
-    if (BlockHeader* h = cache.head[c]; h != nullptr) {
-      cache.head[c] = nextOf(h);
-      ++cache.count[c];
+    if (BlockHeader* h = threadBlockCache.head[c]; h != nullptr) {
+      threadBlockCache.head[c] = nextOf(h);
+      ++threadBlockCache.room[c];
       h->refs.store(1, std::memory_order_relaxed);
       h->bytes = bytes;
       return h;
@@ -148,10 +145,10 @@ BlockHeader* allocateBlock(std::size_t bytes) {
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
   const std::size_t c = h->sizeClass;
-  if (c < kClasses && cache.count[c] > 0) {
-    nextOf(h) = cache.head[c];
-    cache.head[c] = h;
-    --cache.count[c];
+  if (c < kClasses && threadBlockCache.room[c] > 0) {
+    nextOf(h) = threadBlockCache.head[c];
+    threadBlockCache.head[c] = h;
+    --threadBlockCache.room[c];
     return;
   }
   freeSlow(h);
