@@ -184,10 +184,7 @@ inline bool operator<=(const BigNat& x, const BigNat& y) noexcept { return bigNa
 inline bool operator>(const BigNat& x, const BigNat& y) noexcept { return bigNatGt(x.bn, y.bn); }
 inline bool operator>=(const BigNat& x, const BigNat& y) noexcept { return bigNatGe(x.bn, y.bn); }
 inline std::strong_ordering operator<=>(const BigNat& x, const BigNat& y) noexcept {
-  const Ordering o = bigNatCompare(x.bn, y.bn);
-  return o == Ordering::LT   ? std::strong_ordering::less
-         : o == Ordering::EQ ? std::strong_ordering::equal
-                             : std::strong_ordering::greater;
+  return toStrongOrdering(bigNatCompare(x.bn, y.bn));
 }
 inline BigNat max(const BigNat& x, const BigNat& y) {
   return bigNatCompare(x.bn, y.bn) == Ordering::GT ? x : y;

@@ -354,7 +354,7 @@ inline bool operator<=(const Integer& x, const Integer& y) noexcept { return int
 inline bool operator>(const Integer& x, const Integer& y) noexcept { return integerGt(x, y); }
 inline bool operator>=(const Integer& x, const Integer& y) noexcept { return integerGe(x, y); }
 inline std::strong_ordering operator<=>(const Integer& x, const Integer& y) noexcept {
-  return detail::toStrongOrdering(integerCompare(x, y));
+  return toStrongOrdering(integerCompare(x, y));
 }
 inline Ordering compare(const Integer& x, const Integer& y) noexcept {
   return integerCompare(x, y);

@@ -279,14 +279,6 @@ inline Natural naturalSubUnsafe(const Natural& a, const Natural& b) {
 // num::Underflow when the difference would be negative; unary - raises it for
 // every value but zero.
 
-namespace detail {
-inline std::strong_ordering toStrongOrdering(Ordering o) noexcept {
-  return o == Ordering::LT   ? std::strong_ordering::less
-         : o == Ordering::EQ ? std::strong_ordering::equal
-                             : std::strong_ordering::greater;
-}
-}  // namespace detail
-
 inline bool operator==(const Natural& a, const Natural& b) noexcept { return naturalEq(a, b); }
 inline bool operator!=(const Natural& a, const Natural& b) noexcept { return naturalNe(a, b); }
 inline bool operator<(const Natural& a, const Natural& b) noexcept { return naturalLt(a, b); }
@@ -294,7 +286,7 @@ inline bool operator<=(const Natural& a, const Natural& b) noexcept { return nat
 inline bool operator>(const Natural& a, const Natural& b) noexcept { return naturalGt(a, b); }
 inline bool operator>=(const Natural& a, const Natural& b) noexcept { return naturalGe(a, b); }
 inline std::strong_ordering operator<=>(const Natural& a, const Natural& b) noexcept {
-  return detail::toStrongOrdering(naturalCompare(a, b));
+  return toStrongOrdering(naturalCompare(a, b));
 }
 inline Ordering compare(const Natural& a, const Natural& b) noexcept {
   return naturalCompare(a, b);

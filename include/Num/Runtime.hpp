@@ -18,6 +18,7 @@
 #include <atomic>
 #include <bit>
 #include <cassert>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -36,6 +37,13 @@ inline constexpr std::size_t kWordBytes = 8;
 
 // Three-way result of a comparison.
 enum class Ordering { LT, EQ, GT };
+
+// The same result as the standard library's ordering.
+inline std::strong_ordering toStrongOrdering(Ordering o) noexcept {
+  return o == Ordering::LT   ? std::strong_ordering::less
+         : o == Ordering::EQ ? std::strong_ordering::equal
+                             : std::strong_ordering::greater;
+}
 
 // ---------------------------------------------------------------------------
 // Arithmetic exceptions.  The library raises nothing else of its own; every
