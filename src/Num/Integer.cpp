@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "Borrowed.hpp"
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -114,21 +115,7 @@ namespace detail {
 
 namespace {
 
-// A view of a caller's Integer: it shares the caller's reference and never
-// releases it.
-class Borrowed {
- public:
-  explicit Borrowed(IntegerRep r) noexcept : value_(IntegerAccess::adopt(r)) {}
-  Borrowed(const Borrowed&) = delete;
-  Borrowed& operator=(const Borrowed&) = delete;
-  ~Borrowed() {}  // leaves value_ alone: the reference is the caller's
-  const Integer& get() const noexcept { return value_; }
-
- private:
-  union {
-    Integer value_;
-  };
-};
+using Borrowed = BorrowedValue<Integer, IntegerAccess, IntegerRep>;
 
 Ordering compareImpl(const Integer& x, const Integer& y) noexcept {
   if (x.isIS()) {

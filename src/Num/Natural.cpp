@@ -2,6 +2,7 @@
 // comparison, addition and subtraction.
 #include "Num/Natural.hpp"
 
+#include "Borrowed.hpp"
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -43,21 +44,7 @@ namespace detail {
 
 namespace {
 
-// A view of a caller's Natural: it shares the caller's reference and never
-// releases it.
-class Borrowed {
- public:
-  explicit Borrowed(NaturalRep r) noexcept : value_(NaturalAccess::adopt(r)) {}
-  Borrowed(const Borrowed&) = delete;
-  Borrowed& operator=(const Borrowed&) = delete;
-  ~Borrowed() {}  // leaves value_ alone: the reference is the caller's
-  const Natural& get() const noexcept { return value_; }
-
- private:
-  union {
-    Natural value_;
-  };
-};
+using Borrowed = BorrowedValue<Natural, NaturalAccess, NaturalRep>;
 
 }  // namespace
 
