@@ -153,8 +153,52 @@ inline Int bigNatEqWord_(const BigNat_& a, Word w) noexcept {
 // ---------------------------------------------------------------------------
 // Addition and subtraction.
 
-// a + b; an empty operand gives the other one itself.
-NUMKIT_API BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b);
+namespace detail {
+// Whether a has one or two limbs.
+inline bool hasOneOrTwoLimbs(const BigNat_& a) noexcept {
+  return a.sizeBytes() - kWordBytes <= kWordBytes;  // 0 wraps around
+}
+// The value of a magnitude of one or two limbs.
+inline unsigned __int128 wideValue(const BigNat_& a) noexcept {
+  const Word* p = a.data();
+  return p[0] | static_cast<unsigned __int128>(a.sizeBytes() > kWordBytes ? p[1] : 0) << 64;
+}
+// The sum of two magnitudes of one or two limbs: its low two limbs and its
+// size in bytes; a third limb, when counted, is 1.
+struct SmallSum {
+  Word lo;
+  Word hi;
+  std::size_t bytes;
+};
+inline SmallSum smallSum(const BigNat_& a, const BigNat_& b) noexcept {
+  const unsigned __int128 x = wideValue(a);
+  const unsigned __int128 s = x + wideValue(b);
+  const auto hi = static_cast<Word>(s >> 64);
+  return {static_cast<Word>(s), hi, s < x ? 3 * kWordBytes : hi != 0 ? 2 * kWordBytes : kWordBytes};
+}
+// Every block has room for three limbs, so all three are written and the
+// recorded size decides which count.
+static_assert(rt::kMinCapacityBytes >= 3 * kWordBytes);
+inline void storeSmallSum(Word* r, const SmallSum& s) noexcept {
+  r[0] = s.lo;
+  r[1] = s.hi;
+  r[2] = 1;
+}
+NUMKIT_API BigNat_ bigNatAddSlow_(const BigNat_& a, const BigNat_& b);
+}  // namespace detail
+
+// a + b; an empty operand gives the other one itself.  Operands of one or
+// two limbs are added inline into a block from the thread's cache.
+inline BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
+  if (detail::hasOneOrTwoLimbs(a) && detail::hasOneOrTwoLimbs(b)) {
+    const detail::SmallSum s = detail::smallSum(a, b);
+    if (rt::BlockHeader* h = rt::takeSmallBlock(s.bytes)) {
+      detail::storeSmallSum(rt::payload(h), s);
+      return BigNat_::adopt(h);
+    }
+  }
+  return detail::bigNatAddSlow_(a, b);
+}
 // a + w; w = 0 gives a itself.
 NUMKIT_API BigNat_ bigNatAddWord_(const BigNat_& a, Word w);
 inline BigNat_ bigNatAddWord(const BigNat_& a, Word w) { return bigNatAddWord_(a, w); }

@@ -19,17 +19,7 @@ using Wide = unsigned __int128;
 // into the kernel and the trim that follows cost more than the arithmetic.
 // The results are the same as the kernels give, in one fresh array of
 // exactly the size needed.
-inline Wide wide(const BigNat_& a) noexcept {
-  const Word* p = a.data();
-  switch (a.size()) {
-    case 0:
-      return 0;
-    case 1:
-      return p[0];
-    default:
-      return (static_cast<Wide>(p[1]) << 64) | p[0];
-  }
-}
+inline Wide wide(const BigNat_& a) noexcept { return a.size() == 0 ? 0 : detail::wideValue(a); }
 
 BigNat_ fromLimbs(Word l0, Word l1, Word l2) {
   const Int n = l2 != 0 ? 3 : l1 != 0 ? 2 : l0 != 0 ? 1 : 0;
@@ -119,24 +109,11 @@ Int bigNatEq_(const BigNat_& a, const BigNat_& b) noexcept {
   return n == 0 || backend::bignat_compare(a, b) == 0 ? 1 : 0;
 }
 
-// Kept apart so that the register path above stays a small leaf.
-[[gnu::noinline]] static BigNat_ addLong(const BigNat_& a, const BigNat_& b) {
-  return withNewWordArrayTrimmed_(std::max(a.size(), b.size()) + 1,
-                                  [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
-}
-
 // a + b for non-zero operands of at most two limbs each.
 static BigNat_ addTwoLimbs(const BigNat_& a, const BigNat_& b) {
-  const Wide x = wide(a);
-  const Wide s = x + wide(b);
-  const bool carry = s < x;
-  const auto hi = static_cast<Word>(s >> 64);
-  MutableWordArray_ r = newWordArray_(carry ? 3 : hi != 0 ? 2 : 1);
-  static_assert(rt::kMinCapacityBytes >= 3 * kWordBytes);
-  Word* p = r.data();
-  p[0] = static_cast<Word>(s);
-  p[1] = hi;
-  p[2] = 1;  // counted only when there is a carry
+  const detail::SmallSum s = detail::smallSum(a, b);
+  MutableWordArray_ r = newWordArray_(static_cast<Int>(s.bytes / kWordBytes));
+  detail::storeSmallSum(r.data(), s);
   return std::move(r).freeze();
 }
 
@@ -153,13 +130,19 @@ static BigNat_ sumOfWords(Word x, Word y) {
   return std::move(r).freeze();
 }
 
-BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
+// The functions below that (nearly) always reach a kernel are flattened:
+// allocation, kernel call and trim fold into one function, since on operands
+// of a few limbs each call level costs about as much as the arithmetic.
+// Small operands reach bigNatAddSlow_ only when the inline path in the header
+// found no cached block.
+[[gnu::flatten]] BigNat_ detail::bigNatAddSlow_(const BigNat_& a, const BigNat_& b) {
   const Int na = a.size();
   const Int nb = b.size();
   if (na == 0) return b;
   if (nb == 0) return a;
   if (na <= 2 && nb <= 2) return addTwoLimbs(a, b);
-  return addLong(a, b);
+  return withNewWordArrayTrimmed_(std::max(na, nb) + 1,
+                                  [&](MutableWordArray_& r) { backend::bignat_add(r, a, b); });
 }
 
 BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
@@ -200,7 +183,7 @@ std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w) {
       a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub_word(r, a, w); });
 }
 
-BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b) {
+[[gnu::flatten]] BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b) {
   if (b.size() == 0) return a;
   // Decided before allocating, so nothing is built when the result would be
   // negative; for equal sizes the subtraction's own borrow decides.
@@ -213,7 +196,7 @@ BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b) {
   return std::move(r).freeze();
 }
 
-BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w) {
+[[gnu::flatten]] BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w) {
   if (w == 0) return a;
   const Int na = a.size();
   return withNewWordArrayTrimmed_(na, [&](MutableWordArray_& r) {

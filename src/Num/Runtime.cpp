@@ -130,14 +130,7 @@ NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
 
 BlockHeader* allocateBlock(std::size_t bytes) {
   if (bytes <= kLargestCachedBytes) {
-    const std::size_t c = classOf(bytes);
-    if (BlockHeader* h = threadBlockCache.head[c]; h != nullptr) {
-      threadBlockCache.head[c] = nextOf(h);
-      ++threadBlockCache.room[c];
-      h->refs.store(1, std::memory_order_relaxed);
-      h->bytes = bytes;
-      return h;
-    }
+    if (BlockHeader* h = takeCachedBlock(classOf(bytes), bytes)) return h;
   }
   return allocateFromHeap(bytes);
 }
@@ -145,12 +138,7 @@ BlockHeader* allocateBlock(std::size_t bytes) {
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
   const std::size_t c = h->sizeClass;
-  if (c < kClasses && threadBlockCache.room[c] > 0) {
-    nextOf(h) = threadBlockCache.head[c];
-    threadBlockCache.head[c] = h;
-    --threadBlockCache.room[c];
-    return;
-  }
+  if (c < kClasses && cacheBlock(c, h)) return;
   freeSlow(h);
 }
 
