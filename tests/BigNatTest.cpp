@@ -196,6 +196,35 @@ TEST(BigNatArithmetic, EdgeCases) {
   EXPECT_THROW(num::bigNatSubUnsafe(bigNatFromLimbs({1}), bigNatFromLimbs({0, 1})), num::Underflow);
 }
 
+// Small sums come from blocks the thread recycles: each must be a fresh
+// block with a single reference, whatever the previous result left in it.
+TEST(BigNatArithmetic, SmallSumsAreFreshBlocks) {
+  struct Case {
+    std::vector<Word> a, b, sum;
+  };
+  const Case cases[] = {
+      {{1}, {2}, {3}},
+      {{kOnes}, {1}, {0, 1}},
+      {{1, 2}, {kOnes}, {0, 3}},
+      {{kOnes, kOnes}, {1}, {0, 0, 1}},
+      {{kOnes, kOnes}, {kOnes, kOnes}, {kOnes - 1, kOnes, 1}},
+      {{kTop}, {kTop}, {0, 1}},
+  };
+  for (int round = 0; round < 2; ++round) {  // the second round reuses blocks
+    for (const Case& c : cases) {
+      const BigNat_ a = bigNatFromLimbs(c.a);
+      const BigNat_ b = bigNatFromLimbs(c.b);
+      const BigNat_ first = num::bigNatAdd(a, b);
+      const BigNat_ second = num::bigNatAdd(b, a);
+      EXPECT_EQ(limbsOf(first), c.sum);
+      EXPECT_EQ(limbsOf(second), c.sum);
+      EXPECT_FALSE(first.sameBlock(second) || first.sameBlock(a) || first.sameBlock(b));
+      EXPECT_EQ(first.block()->refs.load(), 1);
+      EXPECT_EQ(second.block()->refs.load(), 1);
+    }
+  }
+}
+
 TEST(BigNatKernels, AdditiveKernelsSizeTheirOutput) {
   auto run = [](Int size, auto kernel) {
     MutableWordArray_ r = num::newWordArray_(size);
