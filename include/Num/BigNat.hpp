@@ -184,7 +184,7 @@ inline void storeSmallSum(Word* r, const SmallSum& s) noexcept {
   r[1] = s.hi;
   r[2] = 1;
 }
-NUMKIT_API BigNat_ bigNatAddSlow_(const BigNat_& a, const BigNat_& b);
+NUMKIT_API BigNat_ bigNatAddSlow(const BigNat_& a, const BigNat_& b);
 }  // namespace detail
 
 // a + b; an empty operand gives the other one itself.  Operands of one or
@@ -197,7 +197,7 @@ inline BigNat_ bigNatAdd(const BigNat_& a, const BigNat_& b) {
       return BigNat_::adopt(h);
     }
   }
-  return detail::bigNatAddSlow_(a, b);
+  return detail::bigNatAddSlow(a, b);
 }
 // a + w; w = 0 gives a itself.
 NUMKIT_API BigNat_ bigNatAddWord_(const BigNat_& a, Word w);

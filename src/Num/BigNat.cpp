@@ -133,9 +133,9 @@ static BigNat_ sumOfWords(Word x, Word y) {
 // The functions below that (nearly) always reach a kernel are flattened:
 // allocation, kernel call and trim fold into one function, since on operands
 // of a few limbs each call level costs about as much as the arithmetic.
-// Small operands reach bigNatAddSlow_ only when the inline path in the header
+// Small operands reach bigNatAddSlow only when the inline path in the header
 // found no cached block.
-[[gnu::flatten]] BigNat_ detail::bigNatAddSlow_(const BigNat_& a, const BigNat_& b) {
+[[gnu::flatten]] BigNat_ detail::bigNatAddSlow(const BigNat_& a, const BigNat_& b) {
   const Int na = a.size();
   const Int nb = b.size();
   if (na == 0) return b;
