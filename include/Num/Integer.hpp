@@ -53,7 +53,7 @@ struct IntegerRep {
   Int w;
   rt::BlockHeader* h;
 };
-struct IntegerAccess;
+using IntegerAccess = ValueAccess<Integer, IntegerRep>;
 
 // The built-in integer types an Integer converts from exactly.
 template <class T>
@@ -107,27 +107,12 @@ class Integer {
   friend Integer IN(BigNat_ m) noexcept;
   friend bool bothIS_(const Integer& a, const Integer& b) noexcept;
   friend bool integerIsNegative(const Integer& x) noexcept;
-  friend struct detail::IntegerAccess;
+  friend struct detail::ValueAccess<Integer, detail::IntegerRep>;
 
   Int w_;         // the value of an IS; the sign tag (kTagIP, kTagIN) otherwise
   WordArray_ m_;  // absent for an IS, the magnitude otherwise
 };
 static_assert(sizeof(Integer) == 16, "an Integer is one word and one pointer");
-
-namespace detail {
-struct IntegerAccess {
-  static IntegerRep borrow(const Integer& x) noexcept {
-    return {x.w_, const_cast<rt::BlockHeader*>(x.m_.block())};
-  }
-  static Integer adopt(IntegerRep r) noexcept { return Integer(r.w, WordArray_::adopt(r.h)); }
-  // Moves x's reference into the result; x is left without one.
-  static IntegerRep release(Integer&& x) noexcept {
-    const IntegerRep r = borrow(x);
-    ::new (static_cast<void*>(&x.m_)) WordArray_(rt::AbsentTag{});
-    return r;
-  }
-};
-}  // namespace detail
 
 // ---------------------------------------------------------------------------
 // The bare constructors: they build the form they name without any test (an

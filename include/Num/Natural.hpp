@@ -46,7 +46,11 @@ struct NaturalRep {
   Word w;
   rt::BlockHeader* h;
 };
-struct NaturalAccess;
+// Raw access to a value made of one word and one block handle (Natural and
+// Integer), for the out-of-line paths.
+template <class Value, class Rep>
+struct ValueAccess;
+using NaturalAccess = ValueAccess<Natural, NaturalRep>;
 
 // The built-in unsigned types a Natural converts from exactly.
 template <class T>
@@ -85,7 +89,7 @@ class Natural {
   friend Natural NS(Word w) noexcept;
   friend Natural NB(BigNat_ p) noexcept;
   friend bool bothNS_(const Natural& a, const Natural& b) noexcept;
-  friend struct detail::NaturalAccess;
+  friend struct detail::ValueAccess<Natural, detail::NaturalRep>;
 
   Word w_;        // the value of an NS; 0 for an NB
   WordArray_ m_;  // absent for an NS, the limbs of an NB
@@ -93,15 +97,18 @@ class Natural {
 static_assert(sizeof(Natural) == 16, "a Natural is one word and one pointer");
 
 namespace detail {
-struct NaturalAccess {
-  static NaturalRep borrow(const Natural& n) noexcept {
-    return {n.w_, const_cast<rt::BlockHeader*>(n.m_.block())};
+template <class Value, class Rep>
+struct ValueAccess {
+  // Borrows v's reference.
+  static Rep borrow(const Value& v) noexcept {
+    return {v.w_, const_cast<rt::BlockHeader*>(v.m_.block())};
   }
-  static Natural adopt(NaturalRep r) noexcept { return Natural(r.w, WordArray_::adopt(r.h)); }
-  // Moves n's reference into the result; n is left without one.
-  static NaturalRep release(Natural&& n) noexcept {
-    const NaturalRep r = borrow(n);
-    ::new (static_cast<void*>(&n.m_)) WordArray_(rt::AbsentTag{});
+  // Takes over the reference r carries.
+  static Value adopt(Rep r) noexcept { return Value(r.w, WordArray_::adopt(r.h)); }
+  // Moves v's reference into the result; v is left without one.
+  static Rep release(Value&& v) noexcept {
+    const Rep r = borrow(v);
+    ::new (static_cast<void*>(&v.m_)) WordArray_(rt::AbsentTag{});
     return r;
   }
 };
