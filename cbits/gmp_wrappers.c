@@ -8,6 +8,7 @@
  * assertions that stay on in every build type. */
 #include "Num/gmp_wrappers.h"
 
+#include <float.h>
 #include <gmp.h>
 #include <limits.h>
 #include <math.h>
@@ -102,25 +103,24 @@ numkit_limb_t numkit_mpn_lshift(numkit_limb_t* rp, const numkit_limb_t* sp, numk
 
 /* ---- Floating point ---------------------------------------------------- */
 
-/* Exponents of this size already take every finite non-zero double to
- * infinity or to zero, and still fit the int that ldexp takes. */
-enum { kExponentClamp = 100000 };
-
 double numkit_mpn_get_d(const numkit_limb_t* sp, numkit_size_t sn, int64_t exponent) {
   if (mp_limb_zero_p(sp, sn)) return 0.0;
   mpz_t z;
   view(z, sp, sn);
   if (exponent == 0) return mpz_get_d(z);
   long e = 0;
-  const double d = mpz_get_d_2exp(&e, z); /* 0.5 <= |d| < 1 */
-  /* The sum is taken in 64 bits, saturating, and clamped before narrowing so
-   * that no exponent wraps around into a wrong finite result. */
-  int64_t sum;
+  const double d = mpz_get_d_2exp(&e, z); /* 0.5 <= |d| < 1, already truncated */
+  int64_t sum; /* the result is d * 2^sum; saturating keeps huge ones out of range */
   if (__builtin_add_overflow((int64_t)e, exponent, &sum))
     sum = exponent > 0 ? INT64_MAX : INT64_MIN;
-  if (sum > kExponentClamp) sum = kExponentClamp;
-  if (sum < -kExponentClamp) sum = -kExponentClamp;
-  return ldexp(d, (int)sum);
+  if (sum > DBL_MAX_EXP) return copysign(HUGE_VAL, d);
+  if (sum >= DBL_MIN_EXP) return ldexp(d, (int)sum); /* a normal double: exact */
+  /* Below the normal range the result has fewer than 53 bits: those under
+   * 2^(DBL_MIN_EXP - DBL_MANT_DIG) are cut off here, since ldexp would round
+   * them. */
+  const int64_t keep = sum - (DBL_MIN_EXP - DBL_MANT_DIG); /* bits of d that remain */
+  if (keep <= 0) return copysign(0.0, d);
+  return ldexp(trunc(ldexp(d, (int)keep)), DBL_MIN_EXP - DBL_MANT_DIG);
 }
 
 /* ---- Greatest common divisor ------------------------------------------- */

@@ -164,26 +164,25 @@ TEST(GmpWrappersLogic, LimbWiseOperationsMatchMpz) {
 
 // ---- Conversion to double ------------------------------------------------------
 
-// sign * S * 2^e truncated to 53 bits, computed from the top 64 bits of S
-// with plain word arithmetic; huge exponents saturate like ldexp.
-double referenceGetD(const Mpz& m, Int e) {
+// sign * S * 2^e truncated towards zero to a double, in exact integer
+// arithmetic: the largest multiple of the result's unit at or below |S| 2^e,
+// the unit being 2^(t - 52) for a leading bit 2^t, at least 2^-1074.
+double truncatedGetD(const Mpz& m, Int e) {
   if (m.sign() == 0) return 0.0;
-  Mpz a;
-  mpz_abs(a.get(), m.get());
-  const auto bits = static_cast<Int>(mpz_sizeinbase(a.get(), 2));
-  const Int drop = bits > 64 ? bits - 64 : 0;
-  mpz_tdiv_q_2exp(a.get(), a.get(), static_cast<mp_bitcnt_t>(drop));
-  Word top = mpz_getlimbn(a.get(), 0);
-  const Int topBits = bits - drop;
-  if (topBits > 53) top &= ~((Word{1} << (topBits - 53)) - 1);
-  Int scale = drop;
-  if (e > 200000)
-    scale = 200000;
-  else if (e < -200000)
-    scale = -200000;
-  else
-    scale += e;
-  const double d = std::ldexp(static_cast<double>(top), static_cast<int>(scale));
+  const double inf = std::numeric_limits<double>::infinity();
+  const __int128 top = static_cast<__int128>(mpz_sizeinbase(m.get(), 2)) - 1 + e;
+  if (top > 1023) return m.sign() < 0 ? -inf : inf;
+  if (top < -1074) return m.sign() < 0 ? -0.0 : 0.0;
+  const auto unit = static_cast<Int>(std::max<__int128>(top - 52, -1074));
+  Mpz q;
+  mpz_abs(q.get(), m.get());
+  if (e >= unit) {
+    mpz_mul_2exp(q.get(), q.get(), static_cast<mp_bitcnt_t>(e - unit));
+  } else {
+    mpz_tdiv_q_2exp(q.get(), q.get(), static_cast<mp_bitcnt_t>(unit - e));
+  }
+  // q < 2^53, so both conversions below are exact.
+  const double d = std::ldexp(mpz_get_d(q.get()), static_cast<int>(unit));
   return m.sign() < 0 ? -d : d;
 }
 
@@ -195,6 +194,10 @@ TEST(GmpWrappersGetD, SmallCases) {
   EXPECT_EQ(numkit_mpn_get_d(zero, 1, 5), 0.0);
   EXPECT_EQ(numkit_mpn_get_d(zero, -1, 5), 0.0);
   EXPECT_EQ(numkit_mpn_get_d(nullptr, 0, 5), 0.0);
+  // Subnormal results keep fewer bits and are truncated there too.
+  EXPECT_EQ(numkit_mpn_get_d(three, 1, -1075), std::ldexp(1.0, -1074));
+  EXPECT_EQ(numkit_mpn_get_d(three, -1, -1075), -std::ldexp(1.0, -1074));
+  EXPECT_EQ(numkit_mpn_get_d(three, 1, -1076), 0.0);
   const Word twoPow53PlusOne[] = {(Word{1} << 53) + 1};
   EXPECT_EQ(numkit_mpn_get_d(twoPow53PlusOne, 1, 0), 9007199254740992.0) << "truncates";
   EXPECT_EQ(numkit_mpn_get_d(twoPow53PlusOne, 1, 1), 2 * 9007199254740992.0) << "truncates";
@@ -220,18 +223,35 @@ TEST(GmpWrappersGetD, ExponentsBeyondIntRangeSaturate) {
   }
 }
 
-TEST(GmpWrappersGetD, MatchesTruncatedScaling) {
+TEST(GmpWrappersGetD, MatchesExactTruncation) {
   Rng rng;
   for (long i = 0; i < numtest::iterations(500); ++i) {
-    const Limbs v = rng.limbs(1, 40);
+    // All-one runs of many limbs make the truncation matter.
+    const Limbs v =
+        i % 4 == 0 ? Limbs(static_cast<std::size_t>(rng.range(1, 40)), kOnes) : rng.limbs(1, 40);
     const bool neg = rng.coin();
     const Int sn = neg ? -sz(v) : sz(v);
     const Mpz m = Mpz::fromLimbs(v, neg);
     const Int bits = static_cast<Int>(mpz_sizeinbase(m.get(), 2));
-    for (const Int e : {Int{0}, Int{1}, Int{-1}, -bits, 1024 - bits, -1074 - bits + 10,
-                        rng.range(-3000, 3000), Int{1} << 31, -(Int{1} << 40), Int{1} << 62}) {
+    std::vector<Int> exponents = {0,
+                                  1,
+                                  -1,
+                                  -bits,
+                                  rng.range(-3000, 3000),
+                                  Int{1} << 31,
+                                  -(Int{1} << 40),
+                                  Int{1} << 62,
+                                  std::numeric_limits<Int>::min(),
+                                  std::numeric_limits<Int>::max()};
+    // Leading bits 2^t at both ends of the normal range and through the
+    // subnormal one, where fewer bits remain.
+    for (const Int t : {1024, 1023, -1021, -1022, -1023, -1073, -1074, -1075}) {
+      exponents.push_back(t + 1 - bits);
+    }
+    exponents.push_back(rng.range(-1076, -1020) + 1 - bits);
+    for (const Int e : exponents) {
       const double got = numkit_mpn_get_d(v.data(), sn, e);
-      const double want = referenceGetD(m, e);
+      const double want = truncatedGetD(m, e);
       EXPECT_EQ(got, want) << "e=" << e << " bits=" << bits;
       EXPECT_EQ(std::signbit(got), neg);
     }

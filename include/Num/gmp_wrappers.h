@@ -55,8 +55,10 @@ NUMKIT_API numkit_limb_t numkit_mpn_lshift(numkit_limb_t* rp, const numkit_limb_
 /* ---- Floating point ---------------------------------------------------- */
 
 /* sign(sn) * {sp, |sn|} * 2^exponent as a double, truncated towards zero like
- * GMP's conversions.  Any exponent is accepted: results beyond the double
- * range are the correctly signed infinity or zero. */
+ * GMP's conversions, to the precision the result has: 53 bits for normal
+ * doubles, fewer for subnormal ones.  Any exponent is accepted: results
+ * beyond the double range are the correctly signed infinity, results below
+ * the smallest subnormal the correctly signed zero. */
 NUMKIT_API double numkit_mpn_get_d(const numkit_limb_t* sp, numkit_size_t sn, int64_t exponent);
 
 /* ---- Greatest common divisor ------------------------------------------- */
