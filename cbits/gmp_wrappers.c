@@ -71,8 +71,8 @@ numkit_limb_t numkit_mpn_rshift_2c(numkit_limb_t* rp, const numkit_limb_t* sp, n
   const mp_size_t k = (mp_size_t)(count / kLimbBits);
   const unsigned b = (unsigned)(count % kLimbBits);
   mp_size_t rn = sn - k;
-  /* The dropped whole limbs are looked at before anything is written, so the
-   * result may also replace the source in place. */
+  /* The dropped whole limbs are looked at before anything is written, since
+   * rp may be sp. */
   int inexact = 0;
   for (mp_size_t i = 0; i < k && !inexact; ++i) inexact = sp[i] != 0;
   if (b != 0) {
@@ -91,14 +91,18 @@ numkit_limb_t numkit_mpn_lshift(numkit_limb_t* rp, const numkit_limb_t* sp, numk
                                 uint64_t count) {
   const mp_size_t k = (mp_size_t)(count / kLimbBits);
   const unsigned b = (unsigned)(count % kLimbBits);
-  if (k > 0) memset(rp, 0, (size_t)k * sizeof(mp_limb_t));
+  /* The low limbs are zeroed last, since rp may be sp: the shift moves the
+   * limbs up first (mpn_lshift and memmove allow that). */
+  mp_limb_t top;
   if (b != 0) {
-    const mp_limb_t c = mpn_lshift(rp + k, sp, sn, b);
-    rp[k + sn] = c;
-    return c;
+    top = mpn_lshift(rp + k, sp, sn, b);
+    rp[k + sn] = top;
+  } else {
+    memmove(rp + k, sp, (size_t)sn * sizeof(mp_limb_t));
+    top = rp[k + sn - 1];
   }
-  memcpy(rp + k, sp, (size_t)sn * sizeof(mp_limb_t));
-  return rp[k + sn - 1];
+  if (k > 0) memset(rp, 0, (size_t)k * sizeof(mp_limb_t));
+  return top;
 }
 
 /* ---- Floating point ---------------------------------------------------- */

@@ -34,6 +34,10 @@ int main(void) {
   check(numkit_mpn_lshift(r, one, 1, 65) == 0 && r[0] == 0 && r[1] == 2 && r[2] == 0,
         "[1] shifted left by 65 bits");
 
+  r[0] = 1;
+  check(numkit_mpn_lshift(r, r, 1, 65) == 0 && r[0] == 0 && r[1] == 2 && r[2] == 0,
+        "[1] shifted left by 65 bits in place");
+
   check(numkit_mpn_export1(0x0102, bytes, 1, 1) == 2 && bytes[0] == 0xee && bytes[1] == 0x01 &&
             bytes[2] == 0x02 && bytes[3] == 0xee,
         "export of 0x0102, most significant byte first");

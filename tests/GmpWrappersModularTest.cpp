@@ -116,6 +116,11 @@ TEST(GmpWrappersPowm, MatchesMpz) {
         numkit_powm(r.data(), b.limbs.data(), b.size(), e.data(), sz(e), m.data(), sz(m));
     EXPECT_EQ(r.prefix(uz(rn)), expected.limbs());
     EXPECT_TRUE(r.guardsIntact());
+    LimbBuffer overB(std::max(b.limbs.size(), m.size()));
+    std::copy(b.limbs.begin(), b.limbs.end(), overB.data());
+    EXPECT_EQ(numkit_powm(overB.data(), overB.data(), b.size(), e.data(), sz(e), m.data(), sz(m)),
+              rn);
+    EXPECT_EQ(overB.prefix(uz(rn)), expected.limbs()) << "in place over the base";
 
     if ((m[0] & 1) != 0) {
       LimbBuffer s(m.size());
@@ -191,6 +196,10 @@ TEST(GmpWrappersInvert, MatchesMpzAndInverts) {
     LimbBuffer r(m.size());
     const Int rn = numkit_invert(r.data(), x.limbs.data(), x.size(), m.data(), sz(m));
     EXPECT_TRUE(r.guardsIntact());
+    LimbBuffer overX(std::max(x.limbs.size(), m.size()));
+    std::copy(x.limbs.begin(), x.limbs.end(), overX.data());
+    EXPECT_EQ(numkit_invert(overX.data(), overX.data(), x.size(), m.data(), sz(m)), rn);
+    EXPECT_EQ(overX.prefix(uz(rn)), r.prefix(uz(rn))) << "in place over x";
     if (!exists) {
       EXPECT_EQ(rn, 0);
       continue;
@@ -231,9 +240,13 @@ TEST(GmpWrappersPrimes, SmallCases) {
   LimbBuffer none(0);
   EXPECT_EQ(numkit_next_prime(none.data(), nullptr, 0), 2U);
   EXPECT_TRUE(none.guardsIntact());
-  const Limbs one = {1};
-  EXPECT_EQ(numkit_next_prime(r.data(), one.data(), 1), 0U);
-  EXPECT_EQ(r.all(), Limbs{2});
+  // Every limb count gets the low sn limbs written and limb sn returned, zero
+  // spelt with one limb included.
+  for (const Limbs& small : {Limbs{0}, Limbs{1}}) {
+    LimbBuffer s(1);
+    EXPECT_EQ(numkit_next_prime(s.data(), small.data(), 1), 0U);
+    EXPECT_EQ(s.all(), Limbs{2});
+  }
 }
 
 TEST(GmpWrappersPrimes, MatchMpz) {
@@ -255,6 +268,10 @@ TEST(GmpWrappersPrimes, MatchMpz) {
     got.push_back(above);
     EXPECT_EQ(Mpz::fromLimbs(got), next);
     EXPECT_TRUE(r.guardsIntact());
+    LimbBuffer over(s.size());
+    std::copy(s.begin(), s.end(), over.data());
+    EXPECT_EQ(numkit_next_prime(over.data(), over.data(), sz(s)), above);
+    EXPECT_EQ(over.all(), r.all()) << "in place";
 
     const Word w = rng.specialWord();
     mpz_nextprime(next.get(), Mpz(w).get());

@@ -31,6 +31,14 @@ Int sz(const Limbs& v) { return static_cast<Int>(v.size()); }
 std::size_t uz(Int n) { return static_cast<std::size_t>(n); }
 Limbs limbsOf(const Mpz& m) { return m.limbs(); }
 
+// A buffer of room limbs (at least s's) that starts out holding s, for calls
+// whose output replaces an input.
+LimbBuffer holding(const Limbs& s, std::size_t room) {
+  LimbBuffer b(std::max(room, s.size()));
+  std::copy(s.begin(), s.end(), b.data());
+  return b;
+}
+
 // ---- Shifts ----------------------------------------------------------------
 
 struct ShiftCase {
@@ -98,7 +106,15 @@ TEST(GmpWrappersShift, AllShiftsMatchMpz) {
                                 Word(64 * (sn - 1)),
                                 Word(64 * (sn - 1) + 63),
                                 static_cast<Word>(rng.range(0, 64 * sn - 1))};
+    // The same shift with rp == sp writes what the separate one wrote.
+    auto inPlace = [&](const LimbBuffer& separate, Int room, Word ret, auto shift) {
+      LimbBuffer b = holding(s, uz(room));
+      EXPECT_EQ(shift(b.data()), ret);
+      EXPECT_EQ(b.prefix(uz(room)), separate.prefix(uz(room)));
+      EXPECT_TRUE(b.guardsIntact());
+    };
     for (Word count : counts) {
+      SCOPED_TRACE(testing::Message() << "count " << count);
       const Int k = static_cast<Int>(count / 64);
       const bool bits = count % 64 != 0;
       Mpz expected;
@@ -109,6 +125,7 @@ TEST(GmpWrappersShift, AllShiftsMatchMpz) {
       EXPECT_EQ(l.trimmed(uz(ln)), limbsOf(expected)) << "lshift " << count;
       EXPECT_EQ(top, l[uz(k + sn - (bits ? 0 : 1))]);
       EXPECT_TRUE(l.guardsIntact());
+      inPlace(l, ln, top, [&](Word* p) { return numkit_mpn_lshift(p, p, sn, count); });
       if (k >= sn) continue;
 
       const Int rn = sn - k;
@@ -118,6 +135,7 @@ TEST(GmpWrappersShift, AllShiftsMatchMpz) {
       EXPECT_EQ(rtop, r[uz(rn - 1)]);
       EXPECT_EQ(r.trimmed(uz(rn)), limbsOf(expected)) << "rshift " << count;
       EXPECT_TRUE(r.guardsIntact());
+      inPlace(r, rn, rtop, [&](Word* p) { return numkit_mpn_rshift(p, p, sn, count); });
 
       const Int rn2 = bits ? rn : rn + 1;
       mpz_cdiv_q_2exp(expected.get(), ms.get(), count);
@@ -126,6 +144,7 @@ TEST(GmpWrappersShift, AllShiftsMatchMpz) {
       EXPECT_EQ(ntop, n[uz(rn2 - 1)]);
       EXPECT_EQ(n.trimmed(uz(rn2)), limbsOf(expected)) << "rshift_2c " << count;
       EXPECT_TRUE(n.guardsIntact());
+      inPlace(n, rn2, ntop, [&](Word* p) { return numkit_mpn_rshift_2c(p, p, sn, count); });
     }
   }
 }
@@ -158,6 +177,12 @@ TEST(GmpWrappersLogic, LimbWiseOperationsMatchMpz) {
       ops[k].second(expected.get(), Mpz::fromLimbs(a).get(), Mpz::fromLimbs(b).get());
       EXPECT_EQ(r.trimmed(n), limbsOf(expected)) << "operation " << k;
       EXPECT_TRUE(r.guardsIntact());
+      for (const Limbs* over : {&a, &b}) {
+        LimbBuffer o = holding(*over, n);
+        ops[k].first(o.data(), over == &a ? o.data() : a.data(), over == &b ? o.data() : b.data(),
+                     static_cast<Int>(n));
+        EXPECT_EQ(o.all(), r.all()) << "operation " << k << " in place";
+      }
     }
   }
 }
@@ -306,6 +331,11 @@ TEST(GmpWrappersGcd, MatchesMpzAndLeavesInputsIntact) {
     EXPECT_TRUE(r.guardsIntact());
     EXPECT_EQ(xs, xCopy);
     EXPECT_EQ(ys, yCopy);
+    LimbBuffer overX = holding(xs, ys.size()), overY = holding(ys, ys.size());
+    EXPECT_EQ(numkit_mpn_gcd(overX.data(), overX.data(), sz(xs), ys.data(), sz(ys)), gn);
+    EXPECT_EQ(numkit_mpn_gcd(overY.data(), xs.data(), sz(xs), overY.data(), sz(ys)), gn);
+    EXPECT_EQ(overX.prefix(uz(gn)), limbsOf(g)) << "in place over x";
+    EXPECT_EQ(overY.prefix(uz(gn)), limbsOf(g)) << "in place over y";
 
     const Word w = rng.specialWord() | 1;
     EXPECT_EQ(numkit_mpn_gcd_1(xs.data(), sz(xs), w),
@@ -379,6 +409,9 @@ void checkDivision(const Limbs& n, const Limbs& d) {
   EXPECT_EQ(qb.trimmed(qn), limbsOf(q)) << n.size() << " / " << d.size();
   EXPECT_EQ(rb.trimmed(d.size()), limbsOf(r)) << n.size() << " / " << d.size();
   EXPECT_TRUE(qb.guardsIntact() && rb.guardsIntact());
+  LimbBuffer over = holding(n, d.size());
+  numkit_mpn_tdiv_r(over.data(), over.data(), sz(n), d.data(), sz(d));
+  EXPECT_EQ(over.trimmed(d.size()), limbsOf(r)) << "remainder in place";
 }
 
 TEST(GmpWrappersDivision, EverySizePairingMatchesMpz) {

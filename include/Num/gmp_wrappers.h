@@ -8,7 +8,12 @@
  *   when its size is 1 or -1 and its only limb is 0.
  * - Inputs are otherwise normalised (no zero limb at the top) unless a
  *   function says so; outputs are not trimmed and the caller provides the
- *   room each function states.  Outputs do not overlap inputs.
+ *   room each function states.
+ * - Overlap: an output limb array is either the very same array as an input
+ *   (same first limb; the result then replaces that input) or shares no limb
+ *   with it.  Partial overlap is never allowed, several outputs of one call
+ *   are separate from each other, and byte buffers overlap no limb array.
+ *   The division functions below are stricter, as they say.
  * - Byte buffers are a base address plus a byte offset, without alignment
  *   requirement.  A byte-order flag msbf is 1 for most significant byte first
  *   and 0 for least significant byte first.
@@ -42,7 +47,8 @@ NUMKIT_API numkit_limb_t numkit_mpn_rshift(numkit_limb_t* rp, const numkit_limb_
 /* The magnitude of the arithmetic right shift of the negative number -S,
  * S = {sp, sn}: ceil(S / 2^count).  rp needs rn = sn - count / 64 limbs when
  * count % 64 != 0 and rn + 1 limbs when count % 64 == 0 (room for the carry of
- * the rounding).  count / 64 < sn.  Returns the most significant limb written. */
+ * the rounding, also when rp is sp).  count / 64 < sn.  Returns the most
+ * significant limb written. */
 NUMKIT_API numkit_limb_t numkit_mpn_rshift_2c(numkit_limb_t* rp, const numkit_limb_t* sp,
                                               numkit_size_t sn, uint64_t count);
 
@@ -90,12 +96,12 @@ NUMKIT_API void numkit_gcdext(numkit_limb_t* s0, int32_t* ssn, numkit_limb_t* t0
 /* ---- Division ---------------------------------------------------------- */
 
 /* {qp, nn - dn + 1} = trunc({np, nn} / {dp, dn}), the remainder discarded.
- * nn >= dn > 0 and dp[dn - 1] != 0. */
+ * nn >= dn > 0 and dp[dn - 1] != 0.  qp shares no limb with np or dp. */
 NUMKIT_API void numkit_mpn_tdiv_q(numkit_limb_t* qp, const numkit_limb_t* np, numkit_size_t nn,
                                   const numkit_limb_t* dp, numkit_size_t dn);
 
 /* {rp, dn} = {np, nn} mod {dp, dn}, the quotient discarded.  nn >= dn > 0 and
- * dp[dn - 1] != 0. */
+ * dp[dn - 1] != 0.  rp may be np but shares no limb with dp. */
 NUMKIT_API void numkit_mpn_tdiv_r(numkit_limb_t* rp, const numkit_limb_t* np, numkit_size_t nn,
                                   const numkit_limb_t* dp, numkit_size_t dn);
 
@@ -184,7 +190,8 @@ NUMKIT_API int64_t numkit_test_prime1(numkit_limb_t s, int64_t reps);
 
 /* The smallest (probable) prime above {sp, sn}, sn >= 0: its low sn limbs go
  * to rp (room: sn limbs) and its limb at index sn (0 when there is none) is
- * returned.  For zero nothing is written and 2 is returned. */
+ * returned, for every sn: a zero of size 0 writes nothing and returns 2, a
+ * zero of one limb gets rp[0] = 2 and returns 0. */
 NUMKIT_API numkit_limb_t numkit_next_prime(numkit_limb_t* rp, const numkit_limb_t* sp,
                                            numkit_size_t sn);
 
