@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <thread>
@@ -112,6 +114,70 @@ TEST(Runtime, BlocksRecycledAcrossThreadsStayIntact) {
     for (const WordArray_& a : v) EXPECT_EQ(a[0], static_cast<Word>(a.size()));
   }
 }
+
+TEST(Runtime, AbsurdSizesRaiseBadAllocInsteadOfWrapping) {
+  // Each of these sizes wraps to a small number somewhere on the way to
+  // malloc unless it is checked first.
+  constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+  for (std::size_t bytes : {kMax, kMax - 7, kMax - 30, num::rt::kMaxBlockBytes + 1}) {
+    EXPECT_THROW(num::rt::allocateBlock(bytes), std::bad_alloc) << bytes;
+    EXPECT_THROW(num::MutableByteArray_::allocate(bytes), std::bad_alloc) << bytes;
+    EXPECT_THROW(MutableWordArray_::allocateBytes(bytes), std::bad_alloc) << bytes;
+  }
+  for (Int words : {Int{1} << 61, (Int{1} << 61) + 1, std::numeric_limits<Int>::max(),
+                    static_cast<Int>(num::rt::kMaxBlockBytes / 8 + 1)}) {
+    EXPECT_THROW(MutableWordArray_::allocate(words), std::bad_alloc) << words;
+  }
+}
+
+// Use after free through a block the cache recycled: the cached payload is
+// poisoned, so AddressSanitizer reports the stale read.
+TEST(RuntimeDeathTest, UseAfterFreeOfACachedBlockIsReported) {
+#if NUMKIT_ASAN
+  for (Int n : {1, 3, 40}) {
+    EXPECT_DEATH(
+        {
+          const Word* stale = nullptr;
+          {
+            WordArray_ a = MutableWordArray_::allocate(n).freeze();
+            stale = a.data();
+          }
+          WordArray_ keep = MutableWordArray_::allocate(n + 100).freeze();
+          std::printf("%lu\n", static_cast<unsigned long>(stale[0]));
+        },
+        "use-after-poison")
+        << n << " words";
+  }
+#else
+  GTEST_SKIP() << "AddressSanitizer is what reports it";
+#endif
+}
+
+#if !NUMKIT_ASAN
+// With NUMKIT_BLOCK_CACHE=0 at start-up no freed block is kept: the inline
+// list stays empty, with no room.  Run in a fresh process, as the setting is
+// read once.
+TEST(RuntimeDeathTest, TheCacheCanBeTurnedOffAtStartUp) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto freeSmallBlocks = [] {
+    for (int i = 0; i < 3; ++i) WordArray_ a = MutableWordArray_::allocate(2).freeze();
+    return num::rt::smallBlocks.head != nullptr;
+  };
+  EXPECT_EXIT(
+      {
+        setenv("NUMKIT_BLOCK_CACHE", "0", 1);
+        std::exit(freeSmallBlocks() || num::rt::smallBlocks.room != 0 ? 1 : 0);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        unsetenv("NUMKIT_BLOCK_CACHE");
+        std::exit(freeSmallBlocks() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "")
+      << "the cache is on by default";
+}
+#endif
 
 TEST(Runtime, ExceptionsAreDistinctArithmeticErrors) {
   EXPECT_THROW(num::raiseDivZero(), num::DivideByZero);

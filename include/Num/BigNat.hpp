@@ -159,9 +159,9 @@ inline bool hasOneOrTwoLimbs(const BigNat_& a) noexcept {
   return a.sizeBytes() - kWordBytes <= kWordBytes;  // 0 wraps around
 }
 // The value of a magnitude of one or two limbs.
-inline unsigned __int128 wideValue(const BigNat_& a) noexcept {
+inline DoubleWord wideValue(const BigNat_& a) noexcept {
   const Word* p = a.data();
-  return p[0] | static_cast<unsigned __int128>(a.sizeBytes() > kWordBytes ? p[1] : 0) << 64;
+  return p[0] | static_cast<DoubleWord>(a.sizeBytes() > kWordBytes ? p[1] : 0) << 64;
 }
 // The sum of two magnitudes of one or two limbs: its low two limbs and its
 // size in bytes; a third limb, when counted, is 1.
@@ -171,8 +171,8 @@ struct SmallSum {
   std::size_t bytes;
 };
 inline SmallSum smallSum(const BigNat_& a, const BigNat_& b) noexcept {
-  const unsigned __int128 x = wideValue(a);
-  const unsigned __int128 s = x + wideValue(b);
+  const DoubleWord x = wideValue(a);
+  const DoubleWord s = x + wideValue(b);
   const auto hi = static_cast<Word>(s >> 64);
   return {static_cast<Word>(s), hi, s < x ? 3 * kWordBytes : hi != 0 ? 2 * kWordBytes : kWordBytes};
 }
@@ -206,10 +206,10 @@ inline BigNat_ bigNatAddWord(const BigNat_& a, Word w) { return bigNatAddWord_(a
 NUMKIT_API std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b);
 // a - w, or nothing when a < w; w = 0 gives a itself.
 NUMKIT_API std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w);
-// a - b; raises num::Underflow when a < b (nothing partial escapes).
+// a - b; raises num::Underflow when a < b, before anything is allocated.
 NUMKIT_API BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b);
 // a - w for a >= w; the precondition is not tested (a borrow off the top is
-// dropped).
+// dropped, and zero less anything is zero).
 NUMKIT_API BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w);
 inline BigNat_ bigNatSubWordUnsafe(const BigNat_& a, Word w) { return bigNatSubWordUnsafe_(a, w); }
 

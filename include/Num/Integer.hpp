@@ -105,7 +105,6 @@ class Integer {
   friend Integer IS(Int i) noexcept;
   friend Integer IP(BigNat_ m) noexcept;
   friend Integer IN(BigNat_ m) noexcept;
-  friend bool bothIS_(const Integer& a, const Integer& b) noexcept;
   friend bool integerIsNegative(const Integer& x) noexcept;
   friend struct detail::ValueAccess<Integer, detail::IntegerRep>;
 
@@ -234,23 +233,21 @@ inline Integer integerSignum(const Integer& x) noexcept { return IS(integerSignu
 // The `_` forms return 1 or 0.  num::max of equal values returns its second
 // argument and num::min its first; each returns one of its arguments.
 
+namespace detail {
 // Only true when both operands are single words.
 inline bool bothIS_(const Integer& a, const Integer& b) noexcept {
-  return (reinterpret_cast<std::uintptr_t>(a.m_.block()) |
-          reinterpret_cast<std::uintptr_t>(b.m_.block())) == 0;
+  return IntegerAccess::bothSingle(a, b);
 }
-
-namespace detail {
 // The cases with a multi-word operand.
-NUMKIT_API NUMKIT_COLD Ordering integerCompareSlow(IntegerRep x, IntegerRep y) noexcept;
-NUMKIT_API NUMKIT_COLD bool integerEqSlow(IntegerRep x, IntegerRep y) noexcept;
+[[gnu::noinline]] NUMKIT_API Ordering integerCompareSlow(IntegerRep x, IntegerRep y) noexcept;
+[[gnu::noinline]] NUMKIT_API bool integerEqSlow(IntegerRep x, IntegerRep y) noexcept;
 inline Ordering integerCompareSlow(const Integer& x, const Integer& y) noexcept {
   return integerCompareSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y));
 }
 }  // namespace detail
 
 inline Ordering integerCompare(const Integer& x, const Integer& y) noexcept {
-  if (bothIS_(x, y)) {
+  if (detail::bothIS_(x, y)) {
     const Int a = x.intValue();
     const Int b = y.intValue();
     return a < b ? Ordering::LT : a == b ? Ordering::EQ : Ordering::GT;
@@ -260,19 +257,19 @@ inline Ordering integerCompare(const Integer& x, const Integer& y) noexcept {
   return detail::integerCompareSlow(x, y);
 }
 inline bool integerEq(const Integer& x, const Integer& y) noexcept {
-  if (bothIS_(x, y)) return x.intValue() == y.intValue();
+  if (detail::bothIS_(x, y)) return x.intValue() == y.intValue();
   if (x.isIS() || y.isIS()) return false;
   return detail::integerEqSlow(detail::IntegerAccess::borrow(x), detail::IntegerAccess::borrow(y));
 }
 inline bool integerNe(const Integer& x, const Integer& y) noexcept { return !integerEq(x, y); }
 inline bool integerLt(const Integer& x, const Integer& y) noexcept {
-  if (bothIS_(x, y)) return x.intValue() < y.intValue();
+  if (detail::bothIS_(x, y)) return x.intValue() < y.intValue();
   if (x.isIS()) return y.isIP();  // one multi-word operand: its sign decides
   if (y.isIS()) return x.isIN();
   return detail::integerCompareSlow(x, y) == Ordering::LT;
 }
 inline bool integerLe(const Integer& x, const Integer& y) noexcept {
-  if (bothIS_(x, y)) return x.intValue() <= y.intValue();
+  if (detail::bothIS_(x, y)) return x.intValue() <= y.intValue();
   if (x.isIS()) return y.isIP();  // one multi-word operand: its sign decides
   if (y.isIS()) return x.isIN();
   return detail::integerCompareSlow(x, y) != Ordering::GT;
@@ -296,22 +293,24 @@ inline Int integerGe_(const Integer& x, const Integer& y) noexcept { return inte
 // integerAbs: |x|; a non-negative x itself, |-2^63| the shared IP 2^63.
 
 namespace detail {
-NUMKIT_API NUMKIT_COLD IntegerRep integerAddSlow(IntegerRep x, IntegerRep y);
-NUMKIT_API NUMKIT_COLD IntegerRep integerSubSlow(IntegerRep x, IntegerRep y);
-NUMKIT_API NUMKIT_COLD IntegerRep integerNegateSlow(IntegerRep x) noexcept;
-NUMKIT_API NUMKIT_COLD IntegerRep integerAbsSlow(IntegerRep x) noexcept;
+[[gnu::noinline]] NUMKIT_API IntegerRep integerAddSlow(IntegerRep x, IntegerRep y);
+[[gnu::noinline]] NUMKIT_API IntegerRep integerSubSlow(IntegerRep x, IntegerRep y);
+[[gnu::noinline]] NUMKIT_API IntegerRep integerNegateSlow(IntegerRep x) noexcept;
+[[gnu::noinline]] NUMKIT_API IntegerRep integerAbsSlow(IntegerRep x) noexcept;
 }  // namespace detail
 
 inline Integer integerAdd(const Integer& x, const Integer& y) {
   Int s;
-  if (bothIS_(x, y) && !__builtin_add_overflow(x.intValue(), y.intValue(), &s)) return IS(s);
+  if (detail::bothIS_(x, y) && !__builtin_add_overflow(x.intValue(), y.intValue(), &s))
+    return IS(s);
   using detail::IntegerAccess;
   return IntegerAccess::adopt(
       detail::integerAddSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y)));
 }
 inline Integer integerSub(const Integer& x, const Integer& y) {
   Int d;
-  if (bothIS_(x, y) && !__builtin_sub_overflow(x.intValue(), y.intValue(), &d)) return IS(d);
+  if (detail::bothIS_(x, y) && !__builtin_sub_overflow(x.intValue(), y.intValue(), &d))
+    return IS(d);
   using detail::IntegerAccess;
   return IntegerAccess::adopt(
       detail::integerSubSlow(IntegerAccess::borrow(x), IntegerAccess::borrow(y)));

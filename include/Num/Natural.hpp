@@ -88,7 +88,6 @@ class Natural {
   Natural(Word w, WordArray_ m) noexcept : w_(w), m_(std::move(m)) {}
   friend Natural NS(Word w) noexcept;
   friend Natural NB(BigNat_ p) noexcept;
-  friend bool bothNS_(const Natural& a, const Natural& b) noexcept;
   friend struct detail::ValueAccess<Natural, detail::NaturalRep>;
 
   Word w_;        // the value of an NS; 0 for an NB
@@ -105,6 +104,11 @@ struct ValueAccess {
   }
   // Takes over the reference r carries.
   static Value adopt(Rep r) noexcept { return Value(r.w, WordArray_::adopt(r.h)); }
+  // Whether both values are single words: one test of the two block pointers.
+  static bool bothSingle(const Value& a, const Value& b) noexcept {
+    return (reinterpret_cast<std::uintptr_t>(a.m_.block()) |
+            reinterpret_cast<std::uintptr_t>(b.m_.block())) == 0;
+  }
   // Moves v's reference into the result; v is left without one.
   static Rep release(Value&& v) noexcept {
     const Rep r = borrow(v);
@@ -185,23 +189,21 @@ inline Natural naturalNegate(const Natural& n) {
 // forms return 1 or 0.  num::max of equal values returns its second argument
 // and num::min its first; each returns one of its arguments (sharing limbs).
 
+namespace detail {
 // Only true when both operands are single words.
 inline bool bothNS_(const Natural& a, const Natural& b) noexcept {
-  return (reinterpret_cast<std::uintptr_t>(a.m_.block()) |
-          reinterpret_cast<std::uintptr_t>(b.m_.block())) == 0;
+  return NaturalAccess::bothSingle(a, b);
 }
-
-namespace detail {
 // The cases with a multi-word operand.
-NUMKIT_API NUMKIT_COLD Ordering naturalCompareSlow(NaturalRep a, NaturalRep b) noexcept;
-NUMKIT_API NUMKIT_COLD bool naturalEqSlow(NaturalRep a, NaturalRep b) noexcept;
+[[gnu::noinline]] NUMKIT_API Ordering naturalCompareSlow(NaturalRep a, NaturalRep b) noexcept;
+[[gnu::noinline]] NUMKIT_API bool naturalEqSlow(NaturalRep a, NaturalRep b) noexcept;
 inline Ordering naturalCompareSlow(const Natural& a, const Natural& b) noexcept {
   return naturalCompareSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b));
 }
 }  // namespace detail
 
 inline Ordering naturalCompare(const Natural& a, const Natural& b) noexcept {
-  if (bothNS_(a, b)) {
+  if (detail::bothNS_(a, b)) {
     const Word x = a.word();
     const Word y = b.word();
     return x < y ? Ordering::LT : x == y ? Ordering::EQ : Ordering::GT;
@@ -211,18 +213,18 @@ inline Ordering naturalCompare(const Natural& a, const Natural& b) noexcept {
   return detail::naturalCompareSlow(a, b);
 }
 inline bool naturalEq(const Natural& a, const Natural& b) noexcept {
-  if (bothNS_(a, b)) return a.word() == b.word();
+  if (detail::bothNS_(a, b)) return a.word() == b.word();
   if (a.isNS() || b.isNS()) return false;
   return detail::naturalEqSlow(detail::NaturalAccess::borrow(a), detail::NaturalAccess::borrow(b));
 }
 inline bool naturalNe(const Natural& a, const Natural& b) noexcept { return !naturalEq(a, b); }
 inline bool naturalLt(const Natural& a, const Natural& b) noexcept {
-  if (bothNS_(a, b)) return a.word() < b.word();
+  if (detail::bothNS_(a, b)) return a.word() < b.word();
   if (a.isNS() || b.isNS()) return a.isNS();
   return detail::naturalCompareSlow(a, b) == Ordering::LT;
 }
 inline bool naturalLe(const Natural& a, const Natural& b) noexcept {
-  if (bothNS_(a, b)) return a.word() <= b.word();
+  if (detail::bothNS_(a, b)) return a.word() <= b.word();
   if (a.isNS() || b.isNS()) return a.isNS();
   return detail::naturalCompareSlow(a, b) != Ordering::GT;
 }
@@ -246,21 +248,22 @@ inline Int naturalGe_(const Natural& a, const Natural& b) noexcept { return natu
 // difference when both are single words and zero otherwise.
 
 namespace detail {
-NUMKIT_API NUMKIT_COLD NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b);
-NUMKIT_API NUMKIT_COLD std::optional<Natural> naturalSubSlow(const Natural& a, const Natural& b);
-NUMKIT_API NUMKIT_COLD NaturalRep naturalSubThrowSlow(NaturalRep a, NaturalRep b);
-NUMKIT_API NUMKIT_COLD NaturalRep naturalSubUnsafeSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API std::optional<Natural> naturalSubSlow(const Natural& a,
+                                                                   const Natural& b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalSubThrowSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalSubUnsafeSlow(NaturalRep a, NaturalRep b);
 }  // namespace detail
 
 inline Natural naturalAdd(const Natural& a, const Natural& b) {
   Word s;
-  if (bothNS_(a, b) && !__builtin_add_overflow(a.word(), b.word(), &s)) return NS(s);
+  if (detail::bothNS_(a, b) && !__builtin_add_overflow(a.word(), b.word(), &s)) return NS(s);
   using detail::NaturalAccess;
   return NaturalAccess::adopt(
       detail::naturalAddSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
 }
 inline std::optional<Natural> naturalSub(const Natural& a, const Natural& b) {
-  if (bothNS_(a, b)) {
+  if (detail::bothNS_(a, b)) {
     Word d;
     if (__builtin_sub_overflow(a.word(), b.word(), &d)) return std::nullopt;
     return NS(d);
@@ -269,13 +272,13 @@ inline std::optional<Natural> naturalSub(const Natural& a, const Natural& b) {
 }
 inline Natural naturalSubThrow(const Natural& a, const Natural& b) {
   Word d;
-  if (bothNS_(a, b) && !__builtin_sub_overflow(a.word(), b.word(), &d)) return NS(d);
+  if (detail::bothNS_(a, b) && !__builtin_sub_overflow(a.word(), b.word(), &d)) return NS(d);
   using detail::NaturalAccess;
   return NaturalAccess::adopt(
       detail::naturalSubThrowSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
 }
 inline Natural naturalSubUnsafe(const Natural& a, const Natural& b) {
-  if (bothNS_(a, b)) return NS(a.word() - b.word());
+  if (detail::bothNS_(a, b)) return NS(a.word() - b.word());
   using detail::NaturalAccess;
   return NaturalAccess::adopt(
       detail::naturalSubUnsafeSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));

@@ -35,6 +35,14 @@ using Int = std::int64_t;    // a signed machine word, two's complement
 inline constexpr int kWordBits = 64;
 inline constexpr std::size_t kWordBytes = 8;
 
+namespace detail {
+// Double-word integers for products, quotients and multi-limb sums in
+// registers.  They are a compiler extension; __extension__ keeps pedantic
+// consumers of the headers quiet.
+__extension__ typedef unsigned __int128 DoubleWord;
+__extension__ typedef __int128 SignedDoubleWord;
+}  // namespace detail
+
 // Three-way result of a comparison.
 enum class Ordering { LT, EQ, GT };
 
@@ -138,10 +146,32 @@ inline const Word* payload(const BlockHeader* h) noexcept {
   return reinterpret_cast<const Word*>(h + 1);
 }
 
+// The largest payload a block may have; a request for more raises
+// std::bad_alloc before anything is allocated, so no size computation on the
+// way to malloc can wrap around.
+inline constexpr std::size_t kMaxBlockBytes =
+    (static_cast<std::size_t>(PTRDIFF_MAX) - sizeof(BlockHeader)) & ~(kWordBytes - 1);
+
+// The payload size of n words, or a size above kMaxBlockBytes (so that the
+// allocation raises std::bad_alloc) when n words cannot be a block.
+inline std::size_t wordBlockBytes(Int n) noexcept {
+  return static_cast<Word>(n) <= kMaxBlockBytes / kWordBytes
+             ? static_cast<std::size_t>(n) * kWordBytes
+             : ~std::size_t{0};
+}
+
 // Allocates a block of `bytes` payload bytes with one reference; the payload
-// is uninitialised.  Throws std::bad_alloc when memory is exhausted.  Small
-// blocks are recycled through a per-thread cache, so the one allocation of a
-// one- or two-limb result costs little more than a few loads and stores.
+// is uninitialised.  Throws std::bad_alloc when memory is exhausted or bytes
+// exceeds kMaxBlockBytes.  Small blocks are recycled through a per-thread
+// cache, so the one allocation of a result of a few limbs costs little more
+// than a few loads and stores.
+//
+// The cache is on by default.  It is off for the whole process when the
+// environment variable NUMKIT_BLOCK_CACHE is "0" at start-up, and when the
+// process runs under valgrind, so that every block is a malloc block a
+// memory checker can follow.  Under AddressSanitizer the cache stays on but
+// the payload of every cached block is poisoned: a use after free through a
+// recycled block is reported.
 NUMKIT_API BlockHeader* allocateBlock(std::size_t bytes);
 NUMKIT_API void freeBlock(BlockHeader* h) noexcept;
 
@@ -153,58 +183,68 @@ inline void retain(BlockHeader* h) noexcept {
   if (!isImmortal(h)) h->refs.fetch_add(1, std::memory_order_relaxed);
 }
 
-// The calling thread's cache of small free blocks, one list per size class
-// (implementation detail of the allocator, visible so that dropping the last
-// reference to a small block costs no call).  A count is the room left in
-// its list; a count below 1 sends the block through freeBlock.
-inline constexpr std::size_t kCacheClasses = 10;
-struct ThreadBlockCache {
-  BlockHeader* head[kCacheClasses];
-  int room[kCacheClasses];
-  bool cleanupArranged;
+// The calling thread's free list of the smallest blocks (capacity
+// kMinCapacityBytes), linked through their payload: an implementation detail
+// of the allocator, visible so that allocating and dropping a small result
+// cost no call.  `room` is the number of blocks the list may still take; 0
+// (the initial state, and the state whenever the cache is off) sends every
+// block through freeBlock.  It is the library's only exported thread-local
+// variable (16 bytes); the other size classes live inside the library.
+struct SmallBlockList {
+  BlockHeader* head;
+  std::int64_t room;
 };
-extern NUMKIT_API __thread ThreadBlockCache threadBlockCache
-    __attribute__((tls_model("initial-exec")));
+extern NUMKIT_API __thread SmallBlockList smallBlocks __attribute__((tls_model("initial-exec")));
 
-// Pops a block of class c (capacity kMinCapacityBytes << c) from the calling
-// thread's cache and gives it one reference and the recorded size `bytes`;
-// null when that list is empty.
-inline BlockHeader* takeCachedBlock(std::size_t c, std::size_t bytes) noexcept {
-  ThreadBlockCache& k = threadBlockCache;
-  BlockHeader* h = k.head[c];
+// Code built with AddressSanitizer, where blocks go through the library's
+// out-of-line paths, which poison cached payloads.  GCC and clang announce
+// the sanitizer differently.
+#if defined(__SANITIZE_ADDRESS__)
+#define NUMKIT_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NUMKIT_ASAN 1
+#endif
+#endif
+#ifndef NUMKIT_ASAN
+#define NUMKIT_ASAN 0
+#endif
+
+// A block for `bytes` <= kMinCapacityBytes from the thread's list, with one
+// reference; null when the list is empty.  Inline fast paths use it and fall
+// back to their out-of-line form on null.
+inline BlockHeader* takeSmallBlock(std::size_t bytes) noexcept {
+  assert(bytes <= kMinCapacityBytes);
+#if NUMKIT_ASAN
+  (void)bytes;
+  return nullptr;
+#else
+  SmallBlockList& k = smallBlocks;
+  BlockHeader* h = k.head;
   if (h == nullptr) return nullptr;
-  k.head[c] = *reinterpret_cast<BlockHeader**>(payload(h));
-  ++k.room[c];
+  k.head = *reinterpret_cast<BlockHeader**>(payload(h));
+  ++k.room;
   h->refs.store(1, std::memory_order_relaxed);
   h->bytes = bytes;
   return h;
-}
-
-// A block for `bytes` <= kMinCapacityBytes from the thread's cache, or null;
-// inline fast paths use it and fall back to their out-of-line form on null.
-inline BlockHeader* takeSmallBlock(std::size_t bytes) noexcept {
-  assert(bytes <= kMinCapacityBytes);
-  return takeCachedBlock(0, bytes);
-}
-
-// Pushes h onto its class's list if the list has room.
-inline bool cacheBlock(std::size_t c, BlockHeader* h) noexcept {
-  ThreadBlockCache& k = threadBlockCache;
-  if (k.room[c] <= 0) return false;
-  *reinterpret_cast<BlockHeader**>(payload(h)) = k.head[c];
-  k.head[c] = h;
-  --k.room[c];
-  return true;
+#endif
 }
 
 // Returns the block of the last reference to the allocator.  Blocks of the
 // smallest class (up to four limbs, by far the most common) go back to the
 // thread's list inline; the others through freeBlock.  Testing for that one
 // class also reaches its list at a fixed address, so the processor need not
-// wait for the class to load before touching the list: that takes about 40%
-// off dropping a small result and allocating the next one.
+// wait for the class to load before touching the list.
 inline void recycle(BlockHeader* h) noexcept {
-  if (h->sizeClass == 0 && cacheBlock(0, h)) return;
+#if !NUMKIT_ASAN
+  SmallBlockList& k = smallBlocks;
+  if (h->sizeClass == 0 && k.room > 0) {
+    *reinterpret_cast<BlockHeader**>(payload(h)) = k.head;
+    k.head = h;
+    --k.room;
+    return;
+  }
+#endif
   freeBlock(h);
 }
 
@@ -290,13 +330,14 @@ class MutableWordArray_ {
   // A new array of n words, contents undefined.
   static MutableWordArray_ allocate(Int n) {
     assert(n >= 0);
-    return MutableWordArray_(rt::allocateBlock(static_cast<std::size_t>(n) * kWordBytes));
+    return MutableWordArray_(rt::allocateBlock(rt::wordBlockBytes(n)));
   }
   // A new array whose recorded size is `bytes` (not necessarily a multiple of
   // 8); only useful to build malformed values for validity tests.
   static MutableWordArray_ allocateBytes(std::size_t bytes) {
     // Room for the last partial word, so data() can be written word-wise.
-    MutableWordArray_ a(rt::allocateBlock((bytes + kWordBytes - 1) / kWordBytes * kWordBytes));
+    MutableWordArray_ a(rt::allocateBlock(
+        bytes <= rt::kMaxBlockBytes ? (bytes + kWordBytes - 1) / kWordBytes * kWordBytes : bytes));
     a.h_->bytes = bytes;
     return a;
   }

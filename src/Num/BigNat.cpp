@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Num/Backend.hpp"
+#include "Num/Primitives.hpp"
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -13,7 +14,7 @@ namespace {
 
 constinit rt::StaticBlock<1> oneBlock{{rt::kImmortal, kWordBytes}, {1}};
 
-using Wide = unsigned __int128;
+using Wide = detail::DoubleWord;
 
 // Operands of at most two limbs are added and subtracted in registers: a call
 // into the kernel and the trim that follows cost more than the arithmetic.
@@ -48,11 +49,7 @@ Int bigNatCheck_(const BigNat_& a) noexcept {
   return a[n - 1] != 0 ? 1 : 0;
 }
 
-BigNat_ bigNatFromAbsInt_(Int i) {
-  // Negating in unsigned arithmetic maps the most negative Int to 2^63.
-  const Word w = i < 0 ? Word{0} - static_cast<Word>(i) : static_cast<Word>(i);
-  return bigNatFromWord_(w);
-}
+BigNat_ bigNatFromAbsInt_(Int i) { return bigNatFromWord_(wordFromAbsInt_(i)); }
 
 BigNat_ bigNatFromWord2_(Word hi, Word lo) {
   if (hi == 0) return bigNatFromWord_(lo);
@@ -158,6 +155,12 @@ BigNat_ bigNatAddWord_(const BigNat_& a, Word w) {
                                   [&](MutableWordArray_& r) { backend::bignat_add_word(r, a, w); });
 }
 
+// Whether a - b is negative, decided from the sizes and, for equal sizes,
+// the top limbs, so that no subtraction allocates before it knows.
+static bool differenceIsNegative(const BigNat_& a, const BigNat_& b) noexcept {
+  return a.size() < b.size() || (a.size() == b.size() && backend::bignat_compare(a, b) < 0);
+}
+
 std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b) {
   if (b.size() == 0) return a;
   if (a.size() < b.size()) return std::nullopt;
@@ -167,8 +170,9 @@ std::optional<BigNat_> bigNatSub(const BigNat_& a, const BigNat_& b) {
     if (x < y) return std::nullopt;
     return fromWide(x - y);
   }
-  return withNewWordArrayTrimmedMaybe_(
-      a.size(), [&](MutableWordArray_& r) { return backend::bignat_sub(r, a, b); });
+  if (differenceIsNegative(a, b)) return std::nullopt;
+  return withNewWordArrayTrimmed_(a.size(),
+                                  [&](MutableWordArray_& r) { backend::bignat_sub(r, a, b); });
 }
 
 std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w) {
@@ -185,33 +189,15 @@ std::optional<BigNat_> bigNatSubWord_(const BigNat_& a, Word w) {
 
 [[gnu::flatten]] BigNat_ bigNatSubUnsafe(const BigNat_& a, const BigNat_& b) {
   if (b.size() == 0) return a;
-  // Decided before allocating, so nothing is built when the result would be
-  // negative; for equal sizes the subtraction's own borrow decides.
-  if (a.size() < b.size()) raiseUnderflow();
-  MutableWordArray_ r = newWordArray_(a.size());
-  if (backend::c_mpn_sub(r.data(), a.data(), a.size(), b.data(), b.size()) != 0) {
-    raiseUnderflow();  // r is released on the way out
-  }
-  mwaTrimZeroes_(r);
-  return std::move(r).freeze();
+  if (differenceIsNegative(a, b)) raiseUnderflow();
+  return withNewWordArrayTrimmed_(a.size(),
+                                  [&](MutableWordArray_& r) { backend::bignat_sub(r, a, b); });
 }
 
 [[gnu::flatten]] BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w) {
-  if (w == 0) return a;
-  const Int na = a.size();
-  return withNewWordArrayTrimmed_(na, [&](MutableWordArray_& r) {
-    const Word* ap = a.data();
-    Word* rp = r.data();
-    Word borrow = w;
-    for (Int i = 0; i < na; ++i) {
-      if (borrow == 0) {
-        std::copy(ap + i, ap + na, rp + i);
-        return;
-      }
-      rp[i] = ap[i] - borrow;
-      borrow = ap[i] < borrow ? 1 : 0;
-    }
-  });
+  if (w == 0 || a.size() == 0) return a;
+  return withNewWordArrayTrimmed_(a.size(),
+                                  [&](MutableWordArray_& r) { backend::bignat_sub_word(r, a, w); });
 }
 
 NUMKIT_END_NAMESPACE

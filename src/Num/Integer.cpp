@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "Borrowed.hpp"
+#include "Num/Primitives.hpp"
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -16,11 +17,6 @@ constexpr Word kTop = Word{1} << 63;  // 2^63, the magnitude of the most negativ
 
 constinit rt::StaticBlock<1> twoPow63Block{{rt::kImmortal, kWordBytes}, {kTop}};
 constinit rt::StaticBlock<2> twoPow64Block{{rt::kImmortal, 2 * kWordBytes}, {0, 1}};
-
-// |i| as a word; the most negative Int gives 2^63.
-Word absWord(Int i) noexcept {
-  return i < 0 ? Word{0} - static_cast<Word>(i) : static_cast<Word>(i);
-}
 
 }  // namespace
 
@@ -82,7 +78,7 @@ Integer integerFromWordList(bool negative, std::span<const Word> msFirst) {
 std::pair<Int, BigNat_> integerToBigNatSign_(const Integer& x) {
   if (x.isIS()) {
     const Int i = x.intValue();
-    return {i < 0 ? 1 : 0, bigNatFromWord_(absWord(i))};
+    return {i < 0 ? 1 : 0, bigNatFromWord_(wordFromAbsInt_(i))};
   }
   return {x.isIN() ? 1 : 0, x.magnitude()};
 }
@@ -94,7 +90,7 @@ BigNat_ integerToBigNatClamp_(const Integer& x) {
 }
 
 Natural integerToNatural(const Integer& x) noexcept {
-  if (x.isIS()) return NS(absWord(x.intValue()));
+  if (x.isIS()) return NS(wordFromAbsInt_(x.intValue()));
   return naturalFromBigNat_(x.magnitude());
 }
 
@@ -201,15 +197,15 @@ Integer addMagMag(bool na, const BigNat_& a, bool nb, const BigNat_& b) {
 Integer addBig(const Integer& x, const Integer& y, bool negateY) {
   const bool nx = integerIsNegative(x);
   const bool ny = integerIsNegative(y) != negateY;
-  if (x.isIS()) return addMagWord(ny, y.magnitude(), nx, absWord(x.intValue()));
-  if (y.isIS()) return addMagWord(nx, x.magnitude(), ny, absWord(y.intValue()));
+  if (x.isIS()) return addMagWord(ny, y.magnitude(), nx, wordFromAbsInt_(x.intValue()));
+  if (y.isIS()) return addMagWord(nx, x.magnitude(), ny, wordFromAbsInt_(y.intValue()));
   return addMagMag(nx, x.magnitude(), ny, y.magnitude());
 }
 
 // Operands whose magnitude has at most one limb, the common case around the
 // word boundary, are summed exactly in 128 bits: no magnitude is built and
 // then demoted, and a result that leaves the word costs one allocation.
-using I128 = __int128;
+using I128 = detail::SignedDoubleWord;
 
 bool smallValue(const Integer& x, I128& v) noexcept {
   if (x.isIS()) {
@@ -228,7 +224,7 @@ Integer fromI128(I128 v) {
     return IS(static_cast<Int>(v));
   }
   const bool negative = v < 0;
-  const auto mag = static_cast<unsigned __int128>(negative ? -v : v);
+  const auto mag = static_cast<detail::DoubleWord>(negative ? -v : v);
   const auto hi = static_cast<Word>(mag >> 64);
   const auto lo = static_cast<Word>(mag);
   BigNat_ m = hi != 0 ? wordArrayFromWord2_(hi, lo) : wordArrayFromWord_(lo);
@@ -238,7 +234,7 @@ Integer fromI128(I128 v) {
 Integer addImpl(const Integer& x, const Integer& y) {
   if (integerIsZero(y)) return x;
   if (integerIsZero(x)) return y;
-  if (bothIS_(x, y)) {
+  if (detail::bothIS_(x, y)) {
     const Int a = x.intValue();
     Int d;
     if (!__builtin_add_overflow(a, y.intValue(), &d)) return IS(d);
@@ -256,7 +252,7 @@ Integer addImpl(const Integer& x, const Integer& y) {
 
 Integer subImpl(const Integer& x, const Integer& y) {
   if (integerIsZero(y)) return x;
-  if (bothIS_(x, y)) {
+  if (detail::bothIS_(x, y)) {
     const Int a = x.intValue();
     Int d;
     if (!__builtin_sub_overflow(a, y.intValue(), &d)) return IS(d);

@@ -4,6 +4,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+
+#if NUMKIT_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#define NUMKIT_HAVE_VALGRIND 1
+#else
+#define NUMKIT_HAVE_VALGRIND 0
+#endif
 
 NUMKIT_BEGIN_NAMESPACE
 
@@ -46,9 +57,10 @@ namespace rt {
 
 constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 
-// Every list starts full, so a thread's first cached block goes through the
-// cold path that arranges the cleanup at thread exit.
-__thread ThreadBlockCache threadBlockCache = {{}, {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}, false};
+// Zero room: every list starts "full", so a thread's first freed block goes
+// through the slow path that decides whether the cache is on and arranges
+// the cleanup at thread exit.
+constinit __thread SmallBlockList smallBlocks = {nullptr, 0};
 
 namespace {
 
@@ -57,19 +69,31 @@ namespace {
 // through bounded per-thread lists, one per capacity class, linked through
 // their payload: the allocation of a result of a few limbs then costs a few
 // loads and stores instead of a trip through malloc and free.  A block freed
-// on another thread simply joins that thread's list.  Under AddressSanitizer
-// the cache is off, so every use after free is still caught.
+// on another thread simply joins that thread's list.
 constexpr std::size_t kSmallestClassBytes = kMinCapacityBytes;
 constexpr std::size_t kClasses = 10;  // 32 bytes (4 limbs) .. 16 KiB (2048 limbs)
 constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
 // Blocks kept per class and thread: many small ones, a couple of large ones
 // (at most about 94 KiB per thread in all).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kCacheLimits[kClasses] = {};
-#else
 constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2};
-#endif
+
+// The lists of the classes above the smallest; with AddressSanitizer the
+// smallest class's list lives here too, out of reach of the inline paths.
+// Trivially constructed, so every access is one load relative to the thread
+// pointer.  Zero room means "full", as for smallBlocks.
+struct OtherLists {
+  BlockHeader* head[kClasses];
+  int room[kClasses];
+  bool armed;  // the thread's lists have been given room and a cleanup
+};
+constinit __thread OtherLists otherLists __attribute__((tls_model("initial-exec"))) = {};
+
+BlockHeader*& nextOf(BlockHeader* h) noexcept {
+  return *reinterpret_cast<BlockHeader**>(payload(h));
+}
+
+std::size_t capacityOf(std::size_t c) noexcept { return kSmallestClassBytes << c; }
 
 // The class of a payload of `bytes` (at most kLargestCachedBytes).
 inline std::size_t classOf(std::size_t bytes) noexcept {
@@ -78,49 +102,109 @@ inline std::size_t classOf(std::size_t bytes) noexcept {
              : static_cast<std::size_t>(std::bit_width((bytes - 1) / kSmallestClassBytes));
 }
 
-BlockHeader*& nextOf(BlockHeader* h) noexcept {
-  return *reinterpret_cast<BlockHeader**>(payload(h));
+// Whether class c is kept in the exported list.
+constexpr bool exportedList(std::size_t c) noexcept { return c == 0 && !NUMKIT_ASAN; }
+
+BlockHeader*& headOf(std::size_t c) noexcept {
+  return exportedList(c) ? smallBlocks.head : otherLists.head[c];
+}
+std::int64_t roomOf(std::size_t c) noexcept {
+  return exportedList(c) ? smallBlocks.room : otherLists.room[c];
+}
+void addRoom(std::size_t c, std::int64_t d) noexcept {
+  if (exportedList(c)) {
+    smallBlocks.room += d;
+  } else {
+    otherLists.room[c] += static_cast<int>(d);
+  }
 }
 
-// threadBlockCache is trivially constructed and destroyed, so every access is
-// one load relative to the thread pointer (no TLS lookup call, no
-// initialisation guard).  No room (a count below 1) means "full": the lists
-// start full and the cleanup at thread exit leaves them full again.
-static_assert(kClasses == kCacheClasses);
+// A cached payload is poisoned under AddressSanitizer, its link word
+// included, so any access through a stale reference is reported.
+void poison(BlockHeader* h, std::size_t c) noexcept {
+#if NUMKIT_ASAN
+  ASAN_POISON_MEMORY_REGION(payload(h), capacityOf(c));
+#else
+  (void)h, (void)c;
+#endif
+}
+void unpoison(BlockHeader* h, std::size_t c) noexcept {
+#if NUMKIT_ASAN
+  ASAN_UNPOISON_MEMORY_REGION(payload(h), capacityOf(c));
+#else
+  (void)h, (void)c;
+#endif
+}
 
-// Returns the cached blocks to malloc when the thread ends.
+// Pops a block of class c from the thread's list; null when it is empty.
+BlockHeader* popCached(std::size_t c) noexcept {
+  BlockHeader*& head = headOf(c);
+  BlockHeader* h = head;
+  if (h == nullptr) return nullptr;
+  unpoison(h, c);
+  head = nextOf(h);
+  addRoom(c, 1);
+  return h;
+}
+
+// Pushes h onto its class's list if the list has room.
+bool pushCached(std::size_t c, BlockHeader* h) noexcept {
+  if (roomOf(c) <= 0) return false;
+  BlockHeader*& head = headOf(c);
+  nextOf(h) = head;
+  head = h;
+  addRoom(c, -1);
+  poison(h, c);
+  return true;
+}
+
+// Whether this process recycles blocks: not when NUMKIT_BLOCK_CACHE=0, nor
+// under valgrind, whose checkers only follow malloc blocks.
+bool cacheWanted() noexcept {
+  const char* v = std::getenv("NUMKIT_BLOCK_CACHE");
+  if (v != nullptr && std::strcmp(v, "0") == 0) return false;
+#if NUMKIT_HAVE_VALGRIND
+  if (RUNNING_ON_VALGRIND) return false;
+#endif
+  return true;
+}
+
+// Returns the cached blocks to malloc when the thread ends, and leaves the
+// lists full, so blocks freed later in the thread's exit go to free().
 struct CacheReaper {
   CacheReaper() = default;
   CacheReaper(const CacheReaper&) = delete;
   CacheReaper& operator=(const CacheReaper&) = delete;
   ~CacheReaper() {
     for (std::size_t c = 0; c < kClasses; ++c) {
-      while (threadBlockCache.head[c] != nullptr) {
-        std::free(std::exchange(threadBlockCache.head[c], nextOf(threadBlockCache.head[c])));
-      }
-      threadBlockCache.room[c] = -1;  // blocks freed from now on go to free()
+      while (BlockHeader* h = popCached(c)) std::free(h);
+      addRoom(c, -roomOf(c));
     }
   }
 };
 
 NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
+  if (bytes > kMaxBlockBytes) throw std::bad_alloc();
   const bool cached = bytes <= kLargestCachedBytes;
   const std::size_t sizeClass = cached ? classOf(bytes) : kUncached;
-  const std::size_t capacity = cached ? kSmallestClassBytes << sizeClass : bytes;
+  const std::size_t capacity = cached ? capacityOf(sizeClass) : bytes;
   void* p = std::malloc(sizeof(BlockHeader) + capacity);
   if (p == nullptr) throw std::bad_alloc();
   return new (p) BlockHeader{1, bytes, sizeClass};
 }
 
-// A full list, or the first cached block of the thread.
+// A full list, or the first block the thread frees: the thread's lists get
+// their room (when the process caches at all) and a cleanup at thread exit.
 NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
-  if (!threadBlockCache.cleanupArranged && h->sizeClass != kUncached &&
-      kCacheLimits[h->sizeClass] > 0) {
-    threadBlockCache.cleanupArranged = true;
-    static thread_local CacheReaper reaper;
-    [[maybe_unused]] CacheReaper& touch = reaper;
-    for (std::size_t c = 0; c < kClasses; ++c) threadBlockCache.room[c] = kCacheLimits[c];
-    return freeBlock(h);
+  if (!otherLists.armed) {
+    otherLists.armed = true;
+    static const bool wanted = cacheWanted();
+    if (wanted) {
+      static thread_local CacheReaper reaper;
+      [[maybe_unused]] CacheReaper& touch = reaper;
+      for (std::size_t c = 0; c < kClasses; ++c) addRoom(c, kCacheLimits[c]);
+      if (h->sizeClass < kClasses && pushCached(h->sizeClass, h)) return;
+    }
   }
   h->~BlockHeader();
   std::free(h);
@@ -130,7 +214,11 @@ NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
 
 BlockHeader* allocateBlock(std::size_t bytes) {
   if (bytes <= kLargestCachedBytes) {
-    if (BlockHeader* h = takeCachedBlock(classOf(bytes), bytes)) return h;
+    if (BlockHeader* h = popCached(classOf(bytes))) {
+      h->refs.store(1, std::memory_order_relaxed);
+      h->bytes = bytes;
+      return h;
+    }
   }
   return allocateFromHeap(bytes);
 }
@@ -138,7 +226,7 @@ BlockHeader* allocateBlock(std::size_t bytes) {
 void freeBlock(BlockHeader* h) noexcept {
   assert(!isImmortal(h));
   const std::size_t c = h->sizeClass;
-  if (c < kClasses && cacheBlock(c, h)) return;
+  if (c < kClasses && pushCached(c, h)) return;
   freeSlow(h);
 }
 
