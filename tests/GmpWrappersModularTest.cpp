@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "Num/gmp_wrappers.h"
@@ -24,8 +25,12 @@ constexpr Word kOnes = ~Word{0};
 Int sz(const Limbs& v) { return static_cast<Int>(v.size()); }
 std::size_t uz(Int n) { return static_cast<std::size_t>(n); }
 
-// A signed operand as the C functions take it: limbs and a signed size.
+// A signed operand as the C functions take it: limbs and a signed size.  The
+// constructor (rather than aggregate initialisation) keeps GCC 12 at -O2/-O3
+// from reporting the limbs of table rows as maybe uninitialized on the
+// cleanup path of the table's initializer list.
 struct Signed {
+  Signed(Limbs l = {}, bool neg = false) : limbs(std::move(l)), negative(neg) {}
   Limbs limbs;
   bool negative = false;
   Int size() const { return negative ? -sz(limbs) : sz(limbs); }
