@@ -7,7 +7,8 @@
 // - SingleWord: every value stays far inside one signed word.
 // - Crossing: the band straddles 2^63, so acc and the intermediate sums leave
 //   the word every few steps and come back (allocation and demotion).
-// Compare the Integer times with the mpz and int64_t times of the same run.
+// The ratios at the end compare the Integer times with the mpz and int64_t
+// times of the same run.
 #include <benchmark/benchmark.h>
 #include <gmp.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "Num/Integer.hpp"
+#include "support/RatioReporter.hpp"
 
 namespace {
 
@@ -158,12 +160,12 @@ void SingleWord_Mpz(benchmark::State& s) { runMpz(s, singleWordParams()); }
 void Crossing_Integer(benchmark::State& s) { runInteger(s, crossingParams()); }
 void Crossing_Mpz(benchmark::State& s) { runMpz(s, crossingParams()); }
 
-BENCHMARK(SingleWord_Int64)->Unit(benchmark::kMillisecond);
-BENCHMARK(SingleWord_Integer)->Unit(benchmark::kMillisecond);
-BENCHMARK(SingleWord_Mpz)->Unit(benchmark::kMillisecond);
-BENCHMARK(Crossing_Integer)->Unit(benchmark::kMillisecond);
-BENCHMARK(Crossing_Mpz)->Unit(benchmark::kMillisecond);
+BENCHMARK(SingleWord_Int64)->Name("int64/single_word")->Unit(benchmark::kMillisecond);
+BENCHMARK(SingleWord_Integer)->Name("numkit/single_word")->Unit(benchmark::kMillisecond);
+BENCHMARK(SingleWord_Mpz)->Name("mpz/single_word")->Unit(benchmark::kMillisecond);
+BENCHMARK(Crossing_Integer)->Name("numkit/crossing")->Unit(benchmark::kMillisecond);
+BENCHMARK(Crossing_Mpz)->Name("mpz/crossing")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return numbench::runWithRatios(argc, argv); }
