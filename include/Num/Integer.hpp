@@ -84,7 +84,11 @@ class Integer {
   ~Integer() = default;
 
   // Inspection for embedders: the form, the signed word of an IS, the
-  // magnitude of an IP or IN.
+  // magnitude of an IP or IN.  intValue() and magnitude() are unchecked, for
+  // speed: call them only for the form isIS(), isIP() or isIN() reports.  The
+  // wrong form is caught by an assertion in debug builds only; in a release
+  // build intValue() of an IP or IN reads its sign tag, and magnitude() of an
+  // IS gives an absent array that every BigNat operation crashes on.
   bool isIS() const noexcept { return m_.isAbsent(); }
   bool isIP() const noexcept { return !m_.isAbsent() && w_ == kTagIP; }
   bool isIN() const noexcept { return !m_.isAbsent() && w_ == kTagIN; }

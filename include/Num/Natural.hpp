@@ -73,6 +73,11 @@ class Natural {
   ~Natural() = default;
 
   // Inspection for embedders: the form, the word of an NS, the limbs of an NB.
+  // word() and bigNat() are unchecked, for speed: call them only for the
+  // form isNS() or isNB() reports.  The wrong form is caught by an assertion
+  // in debug builds only; in a release build word() of an NB reads 0 and
+  // bigNat() of an NS gives an absent array that every BigNat operation
+  // crashes on.
   bool isNS() const noexcept { return m_.isAbsent(); }
   bool isNB() const noexcept { return !m_.isAbsent(); }
   Word word() const noexcept {

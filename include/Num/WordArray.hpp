@@ -167,6 +167,14 @@ NUMKIT_API Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const Word
 // ---------------------------------------------------------------------------
 // In-place arithmetic; carries and borrows propagate towards higher indices.
 
+// The library's one carry and one borrow loop, on raw words:
+// {r, n} = {a, n} + c (resp. - c) for any word c; returns the carry (resp.
+// borrow) out of the top, 0 or 1, or c itself when n = 0.  Once the carry
+// stops, the remaining words are copied.  r is either a itself or separate
+// from it.
+NUMKIT_API Word wordsAddWord(Word* r, const Word* a, Int n, Word c) noexcept;
+NUMKIT_API Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept;
+
 // Adds w at index i (w = 0 reads nothing).
 NUMKIT_API void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept;
 // Adds b * 2^(64 off); the caller guarantees room for the final carry.

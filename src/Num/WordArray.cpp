@@ -2,6 +2,7 @@
 #include "Num/WordArray.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 NUMKIT_BEGIN_NAMESPACE
@@ -66,14 +67,33 @@ Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const WordArray_& b) 
   return Ordering::EQ;
 }
 
-void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
-  Word* p = a.data();
-  while (w != 0) {
-    const Word s = p[i] + w;
-    w = s < w ? 1 : 0;
-    p[i] = s;
-    ++i;
+Word wordsAddWord(Word* r, const Word* a, Int n, Word c) noexcept {
+  assert(r == a || r + n <= a || a + n <= r);
+  Int i = 0;
+  for (; c != 0 && i < n; ++i) {
+    const Word s = a[i] + c;
+    c = s < c ? 1 : 0;
+    r[i] = s;
   }
+  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * kWordBytes);
+  return c;
+}
+
+Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept {
+  assert(r == a || r + n <= a || a + n <= r);
+  Int i = 0;
+  for (; c != 0 && i < n; ++i) {
+    const Word x = a[i];  // read before r[i] is written: r may be a
+    r[i] = x - c;
+    c = x < c ? 1 : 0;
+  }
+  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * kWordBytes);
+  return c;
+}
+
+// The caller guarantees that the carry stays inside the array.
+void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
+  if (w != 0) (void)wordsAddWord(a.data() + i, a.data() + i, a.size() - i, w);
 }
 
 void mwaAddInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noexcept {
@@ -93,16 +113,9 @@ void mwaAddInplaceArray(MutableWordArray_& a, Int off, const WordArray_& b) noex
 }
 
 Int mwaSubInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
-  Word* p = a.data();
-  const Int n = a.size();
-  while (w != 0) {
-    if (i >= n) return 0;
-    const Word x = p[i];
-    p[i] = x - w;
-    w = x < w ? 1 : 0;
-    ++i;
-  }
-  return 1;
+  if (w == 0) return 1;
+  if (i >= a.size()) return 0;
+  return wordsSubWord(a.data() + i, a.data() + i, a.size() - i, w) == 0 ? 1 : 0;
 }
 
 namespace {
@@ -135,23 +148,7 @@ void mwaSubInplaceArrayTrim(MutableWordArray_& a, Int off, const WordArray_& b) 
 
 void mwaInitArrayPlusWord(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
   const Int na = a.size();
-  const Word* ap = a.data();
-  Word* rp = r.data();
-  Word c = w;
-  for (Int i = 0;; ++i) {
-    if (i == na) {
-      mwaWriteOrShrink(r, c, i);
-      return;
-    }
-    if (c == 0) {
-      std::memcpy(rp + i, ap + i, static_cast<std::size_t>(na - i) * kWordBytes);
-      mwaShrink_(r, 1);
-      return;
-    }
-    const Word s = ap[i] + c;
-    c = s < c ? 1 : 0;
-    rp[i] = s;
-  }
+  mwaWriteOrShrink(r, wordsAddWord(r.data(), a.data(), na, w), na);
 }
 
 NUMKIT_END_NAMESPACE
