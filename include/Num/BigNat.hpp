@@ -214,6 +214,78 @@ NUMKIT_API BigNat_ bigNatSubWordUnsafe_(const BigNat_& a, Word w);
 inline BigNat_ bigNatSubWordUnsafe(const BigNat_& a, Word w) { return bigNatSubWordUnsafe_(a, w); }
 
 // ---------------------------------------------------------------------------
+// Multiplication, division, gcd and powers.
+//
+// Trivial operands are settled without a kernel: a product with zero or one,
+// a division by one and a dividend not above the divisor give an argument
+// itself or a shared constant; one-limb operands use machine words.  Every
+// division, remainder and modular power by zero raises num::DivideByZero
+// before anything is allocated.
+
+// a * b; zero when either is zero (that operand itself), the other operand
+// itself when one of them is one.
+NUMKIT_API BigNat_ bigNatMul(const BigNat_& a, const BigNat_& b);
+// a * a; zero and one give a itself.
+NUMKIT_API BigNat_ bigNatSqr(const BigNat_& a);
+// a * w; w = 1 gives a itself, w = 0 or a = 0 the shared zero.
+NUMKIT_API BigNat_ bigNatMulWord_(const BigNat_& a, Word w);
+inline BigNat_ bigNatMulWord(const BigNat_& a, Word w) { return bigNatMulWord_(a, w); }
+
+// (a div b, a mod b), truncating.  b = 1 gives (a itself, zero); a < b gives
+// (zero, a itself); a = b gives (one, zero), both shared constants.
+NUMKIT_API std::pair<BigNat_, BigNat_> bigNatQuotRem_(const BigNat_& a, const BigNat_& b);
+// a div b; b = 1 gives a itself.
+NUMKIT_API BigNat_ bigNatQuot(const BigNat_& a, const BigNat_& b);
+// a mod b; a < b gives a itself.
+NUMKIT_API BigNat_ bigNatRem(const BigNat_& a, const BigNat_& b);
+// (a div w, a mod w); w = 1 gives (a itself, 0).
+NUMKIT_API std::pair<BigNat_, Word> bigNatQuotRemWord_(const BigNat_& a, Word w);
+// a div w; w = 1 gives a itself.
+NUMKIT_API BigNat_ bigNatQuotWord_(const BigNat_& a, Word w);
+inline BigNat_ bigNatQuotWord(const BigNat_& a, Word w) { return bigNatQuotWord_(a, w); }
+// a mod w.
+NUMKIT_API Word bigNatRemWord_(const BigNat_& a, Word w);
+inline Word bigNatRemWord(const BigNat_& a, Word w) { return bigNatRemWord_(a, w); }
+// Raises num::DivideByZero; typed as a magnitude for use in expressions.
+[[noreturn]] NUMKIT_API BigNat_ raiseDivZero_BigNat();
+
+// gcd(a, b); gcd(0, b) is b itself, gcd(a, 0) a itself, a one operand that
+// operand itself, and equal multi-limb operands give a itself.
+NUMKIT_API BigNat_ bigNatGcd(const BigNat_& a, const BigNat_& b);
+// gcd(x, y) for x > y, both of two or more limbs.
+NUMKIT_API BigNat_ bigNatGcd_go(const BigNat_& x, const BigNat_& y);
+// gcd(a, w).  Not meant for a zero operand: gcd(0, w) is w, and gcd(a, 0) is
+// a's value when it fits one word and 0 (no word holds it) otherwise.
+NUMKIT_API Word bigNatGcdWord_(const BigNat_& a, Word w) noexcept;
+// gcd(x, y); a zero argument gives the other one.
+NUMKIT_API Word gcdWord_(Word x, Word y) noexcept;
+inline Word gcdWord(Word x, Word y) noexcept { return gcdWord_(x, y); }
+// gcd(|x|, |y|) reinterpreted as a signed word: gcd(-2^63, -2^63) and
+// gcd(-2^63, 0) give -2^63.
+NUMKIT_API Int gcdInt_(Int x, Int y) noexcept;
+inline Int gcdInt(Int x, Int y) noexcept { return gcdInt_(x, y); }
+// lcm(a, b); zero when either is zero, the other operand itself when one is
+// one.
+NUMKIT_API BigNat_ bigNatLcm(const BigNat_& a, const BigNat_& b);
+// lcm(a, w); w = 1 gives a itself.
+NUMKIT_API BigNat_ bigNatLcmWord_(const BigNat_& a, Word w);
+// lcm(x, y) as a magnitude of up to two limbs.
+NUMKIT_API BigNat_ bigNatLcmWordWord_(Word x, Word y);
+
+// b^e mod m, in [0, m); e = 0 gives 1 unless m = 1.  Raises num::DivideByZero
+// when m = 0.
+NUMKIT_API BigNat_ bigNatPowMod(const BigNat_& b, const BigNat_& e, const BigNat_& m);
+// b^e mod m as a word; raises num::DivideByZero when m = 0.
+NUMKIT_API Word bigNatPowModWord_(const BigNat_& b, const BigNat_& e, Word m);
+// b^e mod m on words (0^0 is 1 unless m = 1); raises num::DivideByZero when
+// m = 0, since the word kernel has no answer for it.
+NUMKIT_API Word powModWord_(Word b, Word e, Word m);
+
+// a * 2^e as a double, truncated towards zero; zero gives 0.0.  Any exponent
+// is accepted (results beyond the double range are infinity or zero).
+NUMKIT_API double bigNatEncodeDouble_(const BigNat_& a, Int e) noexcept;
+
+// ---------------------------------------------------------------------------
 // Equality and ordering of the wrapped value.  num::max of equal values
 // returns its second argument and num::min its first (each returns one of
 // its arguments, sharing its limbs).
