@@ -91,8 +91,9 @@ std::pair<BigNat_, BigNat_> bigNatQuotRem_(const BigNat_& a, const BigNat_& b) {
       break;
   }
   if (b.size() == 1) {
-    auto [q, r] = bigNatQuotRemWord_(a, b[0]);
-    return {std::move(q), fromRemainder(r)};
+    std::pair<BigNat_, Word> qr = bigNatQuotRemWord_(a, b[0]);
+    BigNat_ r = fromRemainder(qr.second);
+    return {std::move(qr.first), std::move(r)};
   }
   return withNewWordArray2Trimmed_(
       a.size() - b.size() + 1, b.size(),
