@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages numkit needs to build (and, with --test,
-# to build its tests and benchmarks).  As root it runs apt-get; otherwise it
-# prints the exact command to run and fails.
+# to build its tests and benchmarks; with --abi, to check its binary
+# interface).  As root it runs apt-get; otherwise it prints the exact command
+# to run and fails.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config libgmp-dev)
-if [[ "${1:-}" == "--test" ]]; then
-  packages+=(libgtest-dev libbenchmark-dev)
-fi
+for arg in "$@"; do
+  case "$arg" in
+    --test) packages+=(libgtest-dev libbenchmark-dev) ;;
+    --abi) packages+=(abigail-tools) ;;
+    *)
+      echo "usage: $0 [--test] [--abi]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
