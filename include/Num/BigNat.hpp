@@ -286,6 +286,149 @@ NUMKIT_API Word powModWord_(Word b, Word e, Word m);
 NUMKIT_API double bigNatEncodeDouble_(const BigNat_& a, Int e) noexcept;
 
 // ---------------------------------------------------------------------------
+// Bit operations, shifts, counts and logarithms.
+//
+// Bit i lies in limb i div 64 at position i mod 64.  Bit indices and shift
+// counts are any Word; a bit far beyond the value makes bigNatBit_,
+// bigNatSetBit_ and bigNatComplementBit_ allocate i div 64 + 1 limbs.  What
+// cannot change the value returns the argument itself: shifts by 0, OR and
+// XOR with 0, setting a set bit, clearing a clear bit, and an operation on a
+// zero operand whose answer is that operand.  One-limb operands are computed
+// in registers, without a kernel.
+
+// a AND b; a zero operand is the answer itself.
+NUMKIT_API BigNat_ bigNatAnd(const BigNat_& a, const BigNat_& b);
+// a AND NOT b; a zero a or b gives a itself.
+NUMKIT_API BigNat_ bigNatAndNot(const BigNat_& a, const BigNat_& b);
+// a OR b; a zero operand gives the other one itself.
+NUMKIT_API BigNat_ bigNatOr(const BigNat_& a, const BigNat_& b);
+// a XOR b; a zero operand gives the other one itself.
+NUMKIT_API BigNat_ bigNatXor(const BigNat_& a, const BigNat_& b);
+// a AND w, a AND NOT w; a zero a gives a itself.
+NUMKIT_API BigNat_ bigNatAndWord_(const BigNat_& a, Word w);
+NUMKIT_API BigNat_ bigNatAndNotWord_(const BigNat_& a, Word w);
+// a AND i, with i in two's complement extended by its sign bit without end;
+// a zero a gives a itself.
+NUMKIT_API BigNat_ bigNatAndInt_(const BigNat_& a, Int i);
+// a OR w, a XOR w; w = 0 gives a itself.
+NUMKIT_API BigNat_ bigNatOrWord_(const BigNat_& a, Word w);
+NUMKIT_API BigNat_ bigNatXorWord_(const BigNat_& a, Word w);
+
+// a * 2^n; n = 0 or a zero a gives a itself.
+NUMKIT_API BigNat_ bigNatShiftL_(const BigNat_& a, Word n);
+inline BigNat_ bigNatShiftL(const BigNat_& a, Word n) { return bigNatShiftL_(a, n); }
+// a div 2^n; n = 0 or a zero a gives a itself.
+NUMKIT_API BigNat_ bigNatShiftR_(const BigNat_& a, Word n);
+inline BigNat_ bigNatShiftR(const BigNat_& a, Word n) { return bigNatShiftR_(a, n); }
+// ceil(a / 2^n), the magnitude of -a shifted right arithmetically by n, while
+// a limb of a survives the shift (n div 64 < size a); zero once every limb is
+// shifted out: callers read that zero as "every bit went", which for -a means
+// -1.  n = 0 or a zero a gives a itself.
+NUMKIT_API BigNat_ bigNatShiftRNeg_(const BigNat_& a, Word n);
+
+// Whether bit i of a is set.
+inline Int bigNatTestBit_(const BigNat_& a, Word i) noexcept {
+  const Word wi = i / kWordBits;
+  return wi < static_cast<Word>(a.size()) ? static_cast<Int>((a.data()[wi] >> (i % kWordBits)) & 1)
+                                          : 0;
+}
+inline bool bigNatTestBit(const BigNat_& a, Word i) noexcept { return bigNatTestBit_(a, i) != 0; }
+// 2^i; i = 0 gives the shared one.
+NUMKIT_API BigNat_ bigNatBit_(Word i);
+inline BigNat_ bigNatBit(Word i) { return bigNatBit_(i); }
+// a with bit i set; a itself when it is set already.
+NUMKIT_API BigNat_ bigNatSetBit_(const BigNat_& a, Word i);
+// a with bit i cleared; a itself when it is clear already.
+NUMKIT_API BigNat_ bigNatClearBit_(const BigNat_& a, Word i);
+// a with bit i inverted.
+NUMKIT_API BigNat_ bigNatComplementBit_(const BigNat_& a, Word i);
+
+// The number of set bits.
+NUMKIT_API Word bigNatPopCount_(const BigNat_& a) noexcept;
+inline Word bigNatPopCount(const BigNat_& a) noexcept { return bigNatPopCount_(a); }
+// The number of trailing zero bits; 0 for zero.
+NUMKIT_API Word bigNatCtz_(const BigNat_& a) noexcept;
+inline Word bigNatCtz(const BigNat_& a) noexcept { return bigNatCtz_(a); }
+// The number of trailing zero limbs; 0 for zero.
+NUMKIT_API Word bigNatCtzWord_(const BigNat_& a) noexcept;
+inline Word bigNatCtzWord(const BigNat_& a) noexcept { return bigNatCtzWord_(a); }
+// k when a = 2^k, nothing otherwise (zero included).
+NUMKIT_API std::optional<Word> bigNatIsPowerOf2_(const BigNat_& a) noexcept;
+
+// The index of the highest set bit; 0 for zero, as for one.
+inline Word bigNatLog2_(const BigNat_& a) noexcept {
+  const Int n = a.size();
+  if (n == 0) return 0;
+  return static_cast<Word>(n - 1) * kWordBits + 63 -
+         static_cast<Word>(countLeadingZeros(a.data()[n - 1]));
+}
+inline Word bigNatLog2(const BigNat_& a) noexcept { return bigNatLog2_(a); }
+// floor(log_base a); 0 for a zero a, as for a below the base.  Raises
+// num::Overflow for a base of 0 or 1.  The base is squared until it passes a,
+// so the work is O(log log a) products and quotients.
+NUMKIT_API Word bigNatLogBase_(const BigNat_& base, const BigNat_& a);
+inline Word bigNatLogBase(const BigNat_& base, const BigNat_& a) { return bigNatLogBase_(base, a); }
+// The same for a word base; raises num::Overflow for base < 2.
+NUMKIT_API Word bigNatLogBaseWord_(Word base, const BigNat_& a);
+inline Word bigNatLogBaseWord(Word base, const BigNat_& a) { return bigNatLogBaseWord_(base, a); }
+// The number of base-`base` digits of a; 0 for zero.  Raises num::Overflow for
+// base < 2, also when a is zero.
+NUMKIT_API Word bigNatSizeInBase_(Word base, const BigNat_& a);
+inline Word bigNatSizeInBase(Word base, const BigNat_& a) { return bigNatSizeInBase_(base, a); }
+
+// ---------------------------------------------------------------------------
+// Memory import and export.
+//
+// The byte string of a magnitude is its base-256 representation, least
+// significant byte first (LE) or most significant first (BE); a byte-order
+// flag selects LE when 0 and BE otherwise.  The export writes the shortest
+// string, 8 (size a - 1) + k bytes where k = 1..8 are the significant bytes
+// of the top limb (no zero byte at the significant end; zero is the empty
+// string), and nothing outside it; 8 size a bytes always suffice.  The
+// import takes a string of any length, zero bytes at the significant end
+// included.
+//
+// The address forms take an unaligned raw pointer and trust it: the caller
+// provides room for the whole string; nothing is checked.  The byte-array
+// forms address a byte offset (any alignment) inside the array and check,
+// before touching any byte, that the whole string lies within the array's
+// recorded size (and that the offset is no further than its end); otherwise
+// they throw std::out_of_range and leave the array unchanged.
+
+// Write a's string at p; return its length in bytes.
+NUMKIT_API Word bigNatToAddrLE_(const BigNat_& a, void* p) noexcept;
+NUMKIT_API Word bigNatToAddrBE_(const BigNat_& a, void* p) noexcept;
+inline Word bigNatToAddr_(const BigNat_& a, void* p, Int msbf) noexcept {
+  return msbf != 0 ? bigNatToAddrBE_(a, p) : bigNatToAddrLE_(a, p);
+}
+inline Word bigNatToAddr(const BigNat_& a, void* p, Int msbf) noexcept {
+  return bigNatToAddr_(a, p, msbf);
+}
+// Write a's string into the array from byte `offset`; return its length.
+NUMKIT_API Word bigNatToMutableByteArrayLE_(const BigNat_& a, MutableByteArray_& arr, Word offset);
+NUMKIT_API Word bigNatToMutableByteArrayBE_(const BigNat_& a, MutableByteArray_& arr, Word offset);
+inline Word bigNatToMutableByteArray_(const BigNat_& a, MutableByteArray_& arr, Word offset,
+                                      Int msbf) {
+  return msbf != 0 ? bigNatToMutableByteArrayBE_(a, arr, offset)
+                   : bigNatToMutableByteArrayLE_(a, arr, offset);
+}
+
+// The magnitude of the n-byte string at p; n = 0 gives the shared zero
+// without reading.
+NUMKIT_API BigNat_ bigNatFromAddrLE_(Word n, const void* p);
+NUMKIT_API BigNat_ bigNatFromAddrBE_(Word n, const void* p);
+inline BigNat_ bigNatFromAddr_(Word n, const void* p, Int msbf) {
+  return msbf != 0 ? bigNatFromAddrBE_(n, p) : bigNatFromAddrLE_(n, p);
+}
+// The magnitude of the n-byte string in the array from byte `offset`.
+NUMKIT_API BigNat_ bigNatFromByteArrayLE_(Word n, const ByteArray_& arr, Word offset);
+NUMKIT_API BigNat_ bigNatFromByteArrayBE_(Word n, const ByteArray_& arr, Word offset);
+inline BigNat_ bigNatFromByteArray_(Word n, const ByteArray_& arr, Word offset, Int msbf) {
+  return msbf != 0 ? bigNatFromByteArrayBE_(n, arr, offset)
+                   : bigNatFromByteArrayLE_(n, arr, offset);
+}
+
+// ---------------------------------------------------------------------------
 // Equality and ordering of the wrapped value.  num::max of equal values
 // returns its second argument and num::min its first (each returns one of
 // its arguments, sharing its limbs).

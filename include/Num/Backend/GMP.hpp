@@ -218,3 +218,69 @@ NUMKIT_API Natural integer_powmod(const Integer& b, const Natural& e, const Natu
 
 }  // namespace backend::gmp
 NUMKIT_END_NAMESPACE
+
+// ===========================================================================
+// Bitwise, shift and population-count kernels.
+//
+// The rules above hold here too: the caller allocates each output at the size
+// the kernel's comment states, inputs are normalised and non-empty, and no
+// output shares a limb with an input (asserted in debug builds).  No kernel
+// shrinks its output: AND, AND NOT and XOR can clear top limbs and a shift
+// can leave its spare top limb zero, so the caller trims.  The callers answer
+// empty operands, shifts by 0 and right shifts past the top themselves.
+// n is a shift count in bits and k = n div 64 the whole limbs it moves.
+
+NUMKIT_BEGIN_NAMESPACE
+namespace backend::gmp {
+
+// ---------------------------------------------------------------------------
+// Bindings.  Each returns what the function it calls returns.  The shifts
+// take any count n with n div 64 < na (right shifts); their output r may be
+// a itself or separate from it.
+
+// {r, na + k (+ 1 when n mod 64 != 0)} = {a, na} * 2^n; returns the top limb.
+NUMKIT_API Word c_mpn_lshift(Word* r, const Word* a, Int na, Word n) noexcept;
+// {r, na - k} = {a, na} div 2^n; returns the top limb.
+NUMKIT_API Word c_mpn_rshift(Word* r, const Word* a, Int na, Word n) noexcept;
+// {r, na - k (+ 1 when n mod 64 = 0)} = ceil({a, na} / 2^n), the magnitude of
+// the arithmetic right shift of -a; returns the top limb.
+NUMKIT_API Word c_mpn_rshift_2c(Word* r, const Word* a, Int na, Word n) noexcept;
+// {r, count} = {a, count} AND, AND NOT, OR, XOR {b, count}, count >= 1.  r may
+// be a or b itself, or separate from both.
+NUMKIT_API void c_mpn_and_n(Word* r, const Word* a, const Word* b, Int count) noexcept;
+NUMKIT_API void c_mpn_andn_n(Word* r, const Word* a, const Word* b, Int count) noexcept;
+NUMKIT_API void c_mpn_ior_n(Word* r, const Word* a, const Word* b, Int count) noexcept;
+NUMKIT_API void c_mpn_xor_n(Word* r, const Word* a, const Word* b, Int count) noexcept;
+// The number of set bits of {a, count}, count >= 1.  Reads only.
+NUMKIT_API Word c_mpn_popcount(const Word* a, Int count) noexcept;
+
+// ---------------------------------------------------------------------------
+// Shifts.  n >= 1.
+
+// r = a * 2^n; r has size a + k words, plus one when n mod 64 != 0.
+NUMKIT_API void bignat_shiftl(MutableWordArray_& r, const WordArray_& a, Word n) noexcept;
+// r = a div 2^n; r has size a - k words, k < size a.
+NUMKIT_API void bignat_shiftr(MutableWordArray_& r, const WordArray_& a, Word n) noexcept;
+// r = ceil(a / 2^n), the magnitude of -a shifted right arithmetically; r has
+// size a - (n - 1) div 64 words (one more than bignat_shiftr when n mod 64 =
+// 0: room for the carry of the rounding), k < size a.
+NUMKIT_API void bignat_shiftr_neg(MutableWordArray_& r, const WordArray_& a, Word n) noexcept;
+
+// ---------------------------------------------------------------------------
+// Logic on magnitudes of any two sizes; limbs missing from the shorter
+// operand count as zero.
+
+// r = a AND b; r has min(size a, size b) words.
+NUMKIT_API void bignat_and(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept;
+// r = a AND NOT b; r has size a words.
+NUMKIT_API void bignat_and_not(MutableWordArray_& r, const WordArray_& a,
+                               const WordArray_& b) noexcept;
+// r = a OR b; r has max(size a, size b) words.
+NUMKIT_API void bignat_or(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept;
+// r = a XOR b; r has max(size a, size b) words.
+NUMKIT_API void bignat_xor(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept;
+// The number of set bits of a (non-empty).  Reads only.
+NUMKIT_API Word bignat_popcount(const WordArray_& a) noexcept;
+
+}  // namespace backend::gmp
+NUMKIT_END_NAMESPACE
