@@ -11,17 +11,23 @@
 // shared constant, or a fresh value; a fresh NB may share its limbs with an
 // argument.  NS values never allocate and never touch a reference count.
 //
-// The single-word cases of comparison, addition and subtraction are inline,
-// and so are comparisons that the forms alone decide; each calls one
-// out-of-line function only when an operand is multi-word or an addition
-// carries out of the word.
+// The single-word cases of comparison, addition, subtraction,
+// multiplication, quotient and remainder are inline, and so are comparisons
+// that the forms alone decide; each calls one out-of-line function only when
+// an operand is multi-word, a sum or product leaves the word, or a divisor
+// is zero.
 //
-// Raising: naturalSubThrow (and binary operator-, operator-=) when the
-// difference would be negative, naturalNegate (and unary operator-) of a
-// non-zero value.  Both raise num::Underflow before allocating anything.
+// Raising, always before anything is allocated:
+// - num::Underflow: naturalSubThrow (and binary operator-, operator-=) when
+//   the difference would be negative, naturalNegate (and unary operator-) of
+//   a non-zero value;
+// - num::DivideByZero: every quotient and remainder (naturalQuotRem_,
+//   naturalQuotRem, naturalQuot, naturalRem, operator/, operator%, /=, %=)
+//   by zero, and naturalPowMod with modulus zero.
 // Nothing else here raises, except std::bad_alloc when memory runs out.
 #pragma once
 
+#include <bit>
 #include <compare>
 #include <concepts>
 #include <optional>
@@ -29,6 +35,7 @@
 #include <utility>
 
 #include "Num/BigNat.hpp"
+#include "Num/Primitives.hpp"
 #include "Num/Runtime.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -314,5 +321,290 @@ inline Natural operator-(const Natural& a, const Natural& b) { return naturalSub
 inline Natural operator-(const Natural& a) { return naturalNegate(a); }
 inline Natural& operator+=(Natural& a, const Natural& b) { return a = naturalAdd(a, b); }
 inline Natural& operator-=(Natural& a, const Natural& b) { return a = naturalSubThrow(a, b); }
+
+// ---------------------------------------------------------------------------
+// Multiplication, division, gcd and powers.
+//
+// naturalMul: a * b; multiplying by 0 gives naturalZero and by 1 the other
+// argument itself.  Two single words are multiplied inline; only a product
+// of 2^64 or more allocates (its two limbs).
+// naturalSqr: a * a.
+// naturalQuotRem_, naturalQuotRem: (n / d, n % d), truncating; naturalQuot
+// and naturalRem compute one of the two.  Every one of them raises
+// num::DivideByZero for d = 0, also when n and d are single words.  Single
+// words are divided inline.  A quotient by 1 is n itself, a remainder of n
+// below a multi-word d is n itself.
+// naturalGcd: gcd(a, b); gcd(0, b) is b itself, gcd(a, 0) is a itself.
+// naturalLcm: lcm(a, b); 0 when either is 0; lcm(1, b) is b itself, lcm(a, 1)
+// is a itself.
+// naturalPowMod: b^e mod m; raises num::DivideByZero for m = 0 (before
+// anything else is looked at); m = 1 gives 0, and otherwise e = 0 gives 1.
+
+namespace detail {
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalMulSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API std::pair<Natural, Natural> naturalQuotRemSlow(NaturalRep n,
+                                                                            NaturalRep d);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalQuotSlow(NaturalRep n, NaturalRep d);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalRemSlow(NaturalRep n, NaturalRep d);
+// Whether both operands are single words and d is not zero: the case of
+// machine division.  A zero divisor goes out of line, where it raises.
+inline bool wordDivision_(const Natural& n, const Natural& d) noexcept {
+  return bothNS_(n, d) && d.word() != 0;
+}
+}  // namespace detail
+
+inline Natural naturalMul(const Natural& a, const Natural& b) {
+  Word p;
+  if (detail::bothNS_(a, b) && !__builtin_mul_overflow(a.word(), b.word(), &p)) return NS(p);
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalMulSlow(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
+}
+inline Natural naturalSqr(const Natural& a) { return naturalMul(a, a); }
+
+inline std::pair<Natural, Natural> naturalQuotRem_(const Natural& n, const Natural& d) {
+  if (detail::wordDivision_(n, d)) return {NS(n.word() / d.word()), NS(n.word() % d.word())};
+  using detail::NaturalAccess;
+  return detail::naturalQuotRemSlow(NaturalAccess::borrow(n), NaturalAccess::borrow(d));
+}
+inline std::pair<Natural, Natural> naturalQuotRem(const Natural& n, const Natural& d) {
+  return naturalQuotRem_(n, d);
+}
+inline Natural naturalQuot(const Natural& n, const Natural& d) {
+  if (detail::wordDivision_(n, d)) return NS(n.word() / d.word());
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalQuotSlow(NaturalAccess::borrow(n), NaturalAccess::borrow(d)));
+}
+inline Natural naturalRem(const Natural& n, const Natural& d) {
+  if (detail::wordDivision_(n, d)) return NS(n.word() % d.word());
+  using detail::NaturalAccess;
+  return NaturalAccess::adopt(
+      detail::naturalRemSlow(NaturalAccess::borrow(n), NaturalAccess::borrow(d)));
+}
+
+NUMKIT_API Natural naturalGcd(const Natural& a, const Natural& b);
+NUMKIT_API Natural naturalLcm(const Natural& a, const Natural& b);
+NUMKIT_API Natural naturalPowMod(const Natural& b, const Natural& e, const Natural& m);
+
+// Operators.  / and % raise num::DivideByZero for a zero divisor; *= /= %=
+// leave the left operand unchanged when they raise.
+inline Natural operator*(const Natural& a, const Natural& b) { return naturalMul(a, b); }
+inline Natural operator/(const Natural& n, const Natural& d) { return naturalQuot(n, d); }
+inline Natural operator%(const Natural& n, const Natural& d) { return naturalRem(n, d); }
+inline Natural& operator*=(Natural& a, const Natural& b) { return a = naturalMul(a, b); }
+inline Natural& operator/=(Natural& n, const Natural& d) { return n = naturalQuot(n, d); }
+inline Natural& operator%=(Natural& n, const Natural& d) { return n = naturalRem(n, d); }
+
+// ---------------------------------------------------------------------------
+// Bit operations, shifts, single bits, counts, logarithms, floating
+// conversion and memory.
+//
+// Bit i has weight 2^i.  Bit indices and shift counts are any Word, without
+// bound: a left shift by s, and naturalBit_, naturalSetBit_ or
+// naturalComplementBit_ of bit i, allocate about s / 64 or i / 64 limbs
+// (std::bad_alloc when that cannot be had); right shifts, bit tests and bit
+// clears of any index allocate at most their result.
+//
+// naturalAnd, naturalAndNot (a AND NOT b), naturalOr, naturalXor: bitwise.
+// A word ANDed with anything is a single word and reads limb 0 only.
+// naturalShiftL_, naturalShiftL: n * 2^s; zero shifted is zero itself.
+// naturalShiftR_, naturalShiftR: n div 2^s; 0 once every bit is shifted out.
+// naturalTestBit_, naturalTestBit: bit i of n.
+// naturalBit_, naturalBit: 2^i.
+// naturalSetBit_, naturalClearBit_, naturalComplementBit_ (and the forms
+// without _): n with bit i set, cleared or flipped; clearing a bit beyond
+// a single word gives n itself.
+// naturalPopCount_, naturalPopCount: the number of set bits.
+// naturalIsPowerOf2_: k when n = 2^k, nothing otherwise (zero included).
+// naturalLog2_, naturalLog2: the index of the highest set bit; zero gives
+// 2^64 - 1.
+// naturalLogBaseWord_(b, n), naturalLogBaseWord: floor(log_b n).  Raises
+// num::Overflow for b < 2 before anything else.  Zero gives 2^64 - 1 in base
+// 2 (naturalLog2_) and 0 in every other base.
+// naturalLogBase_(b, n), naturalLogBase: the same for a Natural base; a
+// multi-word base with a single-word n gives 0 without testing the base.
+// naturalSizeInBase_(b, n): the number of base-b digits, 0 for zero
+// whatever b is; raises num::Overflow for b < 2 and n != 0.
+
+namespace detail {
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalAndSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalAndNotSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalOrSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalXorSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalShiftLSlow(NaturalRep n, Word s);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalShiftRSlow(NaturalRep n, Word s);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalBitSlow(Word i);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalSetBitSlow(NaturalRep n, Word i);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalClearBitSlow(NaturalRep n, Word i);
+[[gnu::noinline]] NUMKIT_API NaturalRep naturalComplementBitSlow(NaturalRep n, Word i);
+
+// The out-of-line form f of an operation, called on the caller's values.
+template <NaturalRep (*f)(NaturalRep, NaturalRep)>
+inline Natural naturalOutOfLine(const Natural& a, const Natural& b) {
+  return NaturalAccess::adopt(f(NaturalAccess::borrow(a), NaturalAccess::borrow(b)));
+}
+template <NaturalRep (*f)(NaturalRep, Word)>
+inline Natural naturalOutOfLine(const Natural& n, Word s) {
+  return NaturalAccess::adopt(f(NaturalAccess::borrow(n), s));
+}
+// Whether n is a single word and bit i lies in it.
+inline bool inWord_(const Natural& n, Word i) noexcept { return n.isNS() && i < 64; }
+}  // namespace detail
+
+inline Natural naturalAnd(const Natural& a, const Natural& b) {
+  if (detail::bothNS_(a, b)) return NS(a.word() & b.word());
+  return detail::naturalOutOfLine<detail::naturalAndSlow>(a, b);
+}
+inline Natural naturalAndNot(const Natural& a, const Natural& b) {
+  if (detail::bothNS_(a, b)) return NS(a.word() & ~b.word());
+  return detail::naturalOutOfLine<detail::naturalAndNotSlow>(a, b);
+}
+inline Natural naturalOr(const Natural& a, const Natural& b) {
+  if (detail::bothNS_(a, b)) return NS(a.word() | b.word());
+  return detail::naturalOutOfLine<detail::naturalOrSlow>(a, b);
+}
+inline Natural naturalXor(const Natural& a, const Natural& b) {
+  if (detail::bothNS_(a, b)) return NS(a.word() ^ b.word());
+  return detail::naturalOutOfLine<detail::naturalXorSlow>(a, b);
+}
+
+// A single word stays one while no set bit is shifted past the top.
+inline Natural naturalShiftL_(const Natural& n, Word s) {
+  if (n.isNS() && n.word() != 0 && s <= static_cast<Word>(std::countl_zero(n.word()))) {
+    return NS(n.word() << s);
+  }
+  if (naturalIsZero(n)) return n;
+  return detail::naturalOutOfLine<detail::naturalShiftLSlow>(n, s);
+}
+inline Natural naturalShiftL(const Natural& n, Word s) { return naturalShiftL_(n, s); }
+inline Natural naturalShiftR_(const Natural& n, Word s) {
+  if (n.isNS()) return NS(shiftRW_(n.word(), s));
+  return detail::naturalOutOfLine<detail::naturalShiftRSlow>(n, s);
+}
+inline Natural naturalShiftR(const Natural& n, Word s) { return naturalShiftR_(n, s); }
+
+inline Int naturalTestBit_(const Natural& n, Word i) noexcept {
+  if (n.isNS()) return i < 64 ? static_cast<Int>((n.word() >> i) & 1) : 0;
+  return bigNatTestBit_(n.bigNat(), i);
+}
+inline bool naturalTestBit(const Natural& n, Word i) noexcept { return naturalTestBit_(n, i) != 0; }
+inline Natural naturalBit_(Word i) {
+  if (i < 64) return NS(Word{1} << i);
+  return detail::NaturalAccess::adopt(detail::naturalBitSlow(i));
+}
+inline Natural naturalBit(Word i) { return naturalBit_(i); }
+inline Natural naturalSetBit_(const Natural& n, Word i) {
+  if (detail::inWord_(n, i)) return NS(n.word() | (Word{1} << i));
+  return detail::naturalOutOfLine<detail::naturalSetBitSlow>(n, i);
+}
+inline Natural naturalSetBit(const Natural& n, Word i) { return naturalSetBit_(n, i); }
+inline Natural naturalClearBit_(const Natural& n, Word i) {
+  if (detail::inWord_(n, i)) return NS(n.word() & ~(Word{1} << i));
+  if (n.isNS()) return n;
+  return detail::naturalOutOfLine<detail::naturalClearBitSlow>(n, i);
+}
+inline Natural naturalClearBit(const Natural& n, Word i) { return naturalClearBit_(n, i); }
+inline Natural naturalComplementBit_(const Natural& n, Word i) {
+  if (detail::inWord_(n, i)) return NS(n.word() ^ (Word{1} << i));
+  return detail::naturalOutOfLine<detail::naturalComplementBitSlow>(n, i);
+}
+inline Natural naturalComplementBit(const Natural& n, Word i) {
+  return naturalComplementBit_(n, i);
+}
+
+inline Word naturalPopCount_(const Natural& n) noexcept {
+  if (n.isNS()) return static_cast<Word>(std::popcount(n.word()));
+  return bigNatPopCount(n.bigNat());
+}
+inline Word naturalPopCount(const Natural& n) noexcept { return naturalPopCount_(n); }
+inline std::optional<Word> naturalIsPowerOf2_(const Natural& n) noexcept {
+  if (n.isNS()) return wordIsPowerOf2_(n.word());
+  return bigNatIsPowerOf2_(n.bigNat());
+}
+inline Word naturalLog2_(const Natural& n) noexcept {
+  if (n.isNS()) return wordLog2_(n.word());
+  return bigNatLog2_(n.bigNat());
+}
+inline Word naturalLog2(const Natural& n) noexcept { return naturalLog2_(n); }
+NUMKIT_API Word naturalLogBaseWord_(Word base, const Natural& n);
+inline Word naturalLogBaseWord(Word base, const Natural& n) { return naturalLogBaseWord_(base, n); }
+NUMKIT_API Word naturalLogBase_(const Natural& base, const Natural& n);
+inline Word naturalLogBase(const Natural& base, const Natural& n) {
+  return naturalLogBase_(base, n);
+}
+NUMKIT_API Word naturalSizeInBase_(Word base, const Natural& n);
+
+// Floating point.  Nothing here raises but naturalFromDouble.
+//
+// naturalEncodeDouble_(n, e): n * 2^e.  A single word is rounded to the
+// nearest double (ties to even), and for e != 0 the scaled result is
+// rounded once more where it falls below the normal range.  A multi-word
+// value is truncated toward zero: to its 53 highest bits, and below the
+// normal range to the bits a subnormal keeps.  Any exponent is accepted:
+// beyond the double range the result is +infinity, below it 0.
+// naturalEncodeFloat_(n, e): that double rounded to the nearest float (two
+// roundings).
+// toDouble(n): naturalEncodeDouble_(n, 0).
+// naturalFromDouble(d): d truncated toward zero.  Raises num::Overflow for
+// NaN and the infinities, num::Underflow for d <= -1; -1 < d < 1 gives 0.
+
+inline double naturalEncodeDouble_(const Natural& n, Int e) noexcept {
+  if (n.isNB()) return bigNatEncodeDouble_(n.bigNat(), e);
+  return e == 0 ? wordToDouble(n.word()) : wordEncodeDouble_(n.word(), e);
+}
+inline float naturalEncodeFloat_(const Natural& n, Int e) noexcept {
+  return static_cast<float>(naturalEncodeDouble_(n, e));
+}
+inline double toDouble(const Natural& n) noexcept { return naturalEncodeDouble_(n, 0); }
+NUMKIT_API Natural naturalFromDouble(double d);
+
+// Memory: the value as a string of bytes in base 256, least significant
+// first (little-endian, msbf = 0) or most significant first (big-endian,
+// any other msbf).  An export writes only the significant bytes (none for
+// zero; naturalSizeInBase_(256, n) of them) and returns their count; an
+// import reads exactly `size` bytes, zero bytes at the significant end
+// included, and size 0 gives 0.
+//
+// The address forms trust the pointer: the caller provides room for the
+// whole string (8 bytes per limb always suffice), and nothing is checked.
+// The byte-array forms check, before touching any byte, that the whole
+// string lies within the array's recorded size, and otherwise throw
+// std::out_of_range and leave the array unchanged.
+
+inline Word naturalToAddr_(const Natural& n, void* p, Int msbf) noexcept {
+  if (n.isNS()) return wordToAddr_(n.word(), p, msbf);
+  return bigNatToAddr_(n.bigNat(), p, msbf);
+}
+inline Word naturalToAddr(const Natural& n, void* p, Int msbf) noexcept {
+  return naturalToAddr_(n, p, msbf);
+}
+inline Word naturalToMutableByteArray_(const Natural& n, MutableByteArray_& a, Word offset,
+                                       Int msbf) {
+  if (n.isNS()) return wordToMutableByteArray_(n.word(), a, offset, msbf);
+  return bigNatToMutableByteArray_(n.bigNat(), a, offset, msbf);
+}
+inline Natural naturalFromAddr_(Word size, const void* p, Int msbf) {
+  return naturalFromBigNat_(bigNatFromAddr_(size, p, msbf));
+}
+inline Natural naturalFromAddr(Word size, const void* p, Int msbf) {
+  return naturalFromAddr_(size, p, msbf);
+}
+inline Natural naturalFromByteArray_(Word size, const ByteArray_& a, Word offset, Int msbf) {
+  return naturalFromBigNat_(bigNatFromByteArray_(size, a, offset, msbf));
+}
+
+// Operators.  The shift count is a Word; there is no complement of a
+// Natural (it would be negative).
+inline Natural operator&(const Natural& a, const Natural& b) { return naturalAnd(a, b); }
+inline Natural operator|(const Natural& a, const Natural& b) { return naturalOr(a, b); }
+inline Natural operator^(const Natural& a, const Natural& b) { return naturalXor(a, b); }
+inline Natural operator<<(const Natural& n, Word s) { return naturalShiftL_(n, s); }
+inline Natural operator>>(const Natural& n, Word s) { return naturalShiftR_(n, s); }
+inline Natural& operator&=(Natural& a, const Natural& b) { return a = naturalAnd(a, b); }
+inline Natural& operator|=(Natural& a, const Natural& b) { return a = naturalOr(a, b); }
+inline Natural& operator^=(Natural& a, const Natural& b) { return a = naturalXor(a, b); }
+inline Natural& operator<<=(Natural& n, Word s) { return n = naturalShiftL_(n, s); }
+inline Natural& operator>>=(Natural& n, Word s) { return n = naturalShiftR_(n, s); }
 
 NUMKIT_END_NAMESPACE

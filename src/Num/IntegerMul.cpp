@@ -1,0 +1,246 @@
+// Integer multiplication, division, gcd, extended gcd, modular power and
+// inverse: the cases with a multi-word operand, a product outside the signed
+// word range, or a divisor of 0 or -1.
+#include <type_traits>
+
+#include "Borrowed.hpp"
+#include "Num/Backend.hpp"
+#include "Num/BigNat.hpp"
+#include "Num/Integer.hpp"
+#include "Num/Primitives.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace {
+
+constexpr Word kTop = Word{1} << 63;  // 2^63, the magnitude of the most negative Int
+
+bool isMinusOne(const Integer& x) noexcept { return x.isIS() && x.intValue() == -1; }
+bool isUnit(const Integer& x) noexcept {
+  return x.isIS() && (x.intValue() == 1 || x.intValue() == -1);
+}
+
+// The value (-1)^negative * m, demoted.
+Integer withSign(bool negative, BigNat_ m) noexcept {
+  return negative ? integerFromBigNatNeg_(std::move(m)) : integerFromBigNat_(std::move(m));
+}
+
+// The product of two signed words, exact in 128 bits.
+Integer mulWords(Int a, Int b) {
+  const detail::SignedDoubleWord p = static_cast<detail::SignedDoubleWord>(a) * b;
+  const bool negative = p < 0;
+  const auto mag = static_cast<detail::DoubleWord>(negative ? -p : p);
+  return withSign(negative, bigNatFromWord2_(static_cast<Word>(mag >> 64), static_cast<Word>(mag)));
+}
+
+// x * y for a multi-word x and y other than 0, 1 and -1.  A magnitude of at
+// least 2^63 times one of at least 2 needs two limbs: no demotion.
+Integer mulBig(const Integer& x, const Integer& y) {
+  const bool negative = x.isIN() != integerIsNegative(y);
+  BigNat_ m = y.isIS() ? bigNatMulWord_(x.magnitude(), wordFromAbsInt_(y.intValue()))
+                       : bigNatMul(x.magnitude(), y.magnitude());
+  return negative ? IN(std::move(m)) : IP(std::move(m));
+}
+
+Integer mulImpl(const Integer& x, const Integer& y) {
+  if (integerIsZero(y) || integerIsZero(x)) return integerZero();
+  if (integerIsOne(y)) return x;
+  if (integerIsOne(x)) return y;
+  if (isMinusOne(y)) return integerNegate(x);
+  if (isMinusOne(x)) return integerNegate(y);
+  if (x.isIS()) return y.isIS() ? mulWords(x.intValue(), y.intValue()) : mulBig(y, x);
+  return mulBig(x, y);
+}
+
+// ---------------------------------------------------------------------------
+// Truncating division.  A quotient takes the sign of the product of the
+// operands' signs, a remainder the sign of the dividend.
+
+// Whether a single-word dividend a over a multi-word divisor d has quotient
+// -1: |a| <= 2^63 <= |d|, with equality only for -2^63 over IP 2^63.  Every
+// other such quotient is 0 with remainder a.
+bool quotientIsMinusOne(Int a, const Integer& d) noexcept {
+  return a == kIntMin && d.isIP() && d.magnitude().size() == 1 && d.magnitude()[0] == kTop;
+}
+
+// The word remainder of a multi-word n, with n's sign.
+Integer remainderOf(const Integer& n, Word r) {
+  return n.isIN() ? integerFromWordNeg_(r) : integerFromWord_(r);
+}
+
+std::pair<Integer, Integer> quotRemImpl(const Integer& n, const Integer& d) {
+  if (d.isIS()) {
+    const Int c = d.intValue();
+    if (c == 0) raiseDivZero();
+    if (c == 1) return {n, integerZero()};
+    if (c == -1) return {integerNegate(n), integerZero()};
+    if (n.isIS()) return {IS(n.intValue() / c), IS(n.intValue() % c)};
+    std::pair<BigNat_, Word> qr = bigNatQuotRemWord_(n.magnitude(), wordFromAbsInt_(c));
+    return {withSign(n.isIN() != (c < 0), std::move(qr.first)), remainderOf(n, qr.second)};
+  }
+  if (n.isIS()) {
+    if (quotientIsMinusOne(n.intValue(), d)) return {integerMinusOne(), integerZero()};
+    return {integerZero(), n};
+  }
+  std::pair<BigNat_, BigNat_> qr = bigNatQuotRem_(n.magnitude(), d.magnitude());
+  return {withSign(n.isIN() != d.isIN(), std::move(qr.first)),
+          withSign(n.isIN(), std::move(qr.second))};
+}
+
+Integer quotImpl(const Integer& n, const Integer& d) {
+  if (d.isIS()) {
+    const Int c = d.intValue();
+    if (c == 0) raiseDivZero();
+    if (c == 1) return n;
+    if (c == -1) return integerNegate(n);
+    if (n.isIS()) return IS(n.intValue() / c);
+    return withSign(n.isIN() != (c < 0), bigNatQuotWord_(n.magnitude(), wordFromAbsInt_(c)));
+  }
+  if (n.isIS()) return quotientIsMinusOne(n.intValue(), d) ? integerMinusOne() : integerZero();
+  return withSign(n.isIN() != d.isIN(), bigNatQuot(n.magnitude(), d.magnitude()));
+}
+
+Integer remImpl(const Integer& n, const Integer& d) {
+  if (d.isIS()) {
+    const Int c = d.intValue();
+    if (c == 0) raiseDivZero();
+    if (c == 1 || c == -1) return integerZero();
+    if (n.isIS()) return IS(n.intValue() % c);
+    return remainderOf(n, bigNatRemWord_(n.magnitude(), wordFromAbsInt_(c)));
+  }
+  if (n.isIS()) return quotientIsMinusOne(n.intValue(), d) ? integerZero() : n;
+  return withSign(n.isIN(), bigNatRem(n.magnitude(), d.magnitude()));
+}
+
+// ---------------------------------------------------------------------------
+// Flooring division: the truncated results, corrected when the remainder is
+// non-zero and its sign differs from the divisor's.  When the operands' signs
+// agree no correction can be needed, so the truncated quotient or remainder
+// alone is computed.
+
+bool signsAgree(const Integer& n, const Integer& d) noexcept {
+  return integerIsNegative(n) == integerIsNegative(d);
+}
+
+std::pair<Integer, Integer> divModImpl(const Integer& n, const Integer& d) {
+  std::pair<Integer, Integer> qr = quotRemImpl(n, d);
+  const Integer& r = qr.second;
+  if (!integerIsZero(r) && integerIsNegative(r) != integerIsNegative(d)) {
+    return {integerSub(qr.first, integerOne()), integerAdd(r, d)};
+  }
+  return qr;
+}
+
+// The flooring quotient or remainder alone.
+Integer divImpl(const Integer& n, const Integer& d) {
+  if (signsAgree(n, d)) return quotImpl(n, d);
+  return std::move(divModImpl(n, d).first);
+}
+Integer modImpl(const Integer& n, const Integer& d) {
+  if (signsAgree(n, d)) return remImpl(n, d);
+  return std::move(divModImpl(n, d).second);
+}
+
+using Borrowed = detail::BorrowedValue<Integer, detail::IntegerAccess, detail::IntegerRep>;
+
+// f of the caller's two values; an Integer result goes back as a rep that
+// carries its reference.
+template <auto f>
+auto onBorrowed(detail::IntegerRep x, detail::IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  if constexpr (std::is_same_v<decltype(f(bx.get(), by.get())), Integer>) {
+    return detail::IntegerAccess::release(f(bx.get(), by.get()));
+  } else {
+    return f(bx.get(), by.get());
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) { return onBorrowed<mulImpl>(x, y); }
+std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
+  return onBorrowed<quotRemImpl>(n, d);
+}
+IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) { return onBorrowed<quotImpl>(n, d); }
+IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) { return onBorrowed<remImpl>(n, d); }
+std::pair<Integer, Integer> integerDivModSlow(IntegerRep n, IntegerRep d) {
+  return onBorrowed<divModImpl>(n, d);
+}
+IntegerRep integerDivSlow(IntegerRep n, IntegerRep d) { return onBorrowed<divImpl>(n, d); }
+IntegerRep integerModSlow(IntegerRep n, IntegerRep d) { return onBorrowed<modImpl>(n, d); }
+
+}  // namespace detail
+
+// ---------------------------------------------------------------------------
+// Gcd and lcm.
+
+namespace {
+
+// gcd(|a|, |b|) for a multi-word a and b other than 0, 1 and -1.
+Integer gcdBig(const Integer& a, const Integer& b) {
+  if (b.isIS())
+    return integerFromWord_(bigNatGcdWord_(a.magnitude(), wordFromAbsInt_(b.intValue())));
+  return integerFromBigNat_(bigNatGcd(a.magnitude(), b.magnitude()));
+}
+
+}  // namespace
+
+Integer integerGcd(const Integer& a, const Integer& b) {
+  if (integerIsZero(a)) return integerAbs(b);
+  if (integerIsZero(b)) return integerAbs(a);
+  if (isUnit(a) || isUnit(b)) return integerOne();
+  if (!a.isIS()) return gcdBig(a, b);
+  if (!b.isIS()) return gcdBig(b, a);
+  return integerFromWord_(gcdWord_(wordFromAbsInt_(a.intValue()), wordFromAbsInt_(b.intValue())));
+}
+
+Integer integerLcm(const Integer& a, const Integer& b) {
+  if (isUnit(a)) return integerAbs(b);
+  if (integerIsZero(a) || integerIsZero(b)) return integerZero();
+  if (isUnit(b)) return integerAbs(a);
+  const Integer absA = integerAbs(a);
+  const Integer absB = integerAbs(b);
+  return integerMul(integerQuot(absA, integerGcd(absA, absB)), absB);
+}
+
+std::tuple<Integer, Integer, Integer> integerGcde_(const Integer& a, const Integer& b) {
+  if (integerIsZero(b)) {
+    if (integerIsZero(a)) return {integerZero(), integerZero(), integerZero()};
+    if (integerIsNegative(a)) return {integerNegate(a), integerMinusOne(), integerZero()};
+    return {a, integerOne(), integerZero()};
+  }
+  // gcd(0, b) and gcd(+-b, b) are |b| = 0 * a + sign(b) * b.
+  if (integerIsZero(a) || integerEq(integerAbs(a), integerAbs(b))) {
+    if (integerIsNegative(b)) return {integerNegate(b), integerZero(), integerMinusOne()};
+    return {b, integerZero(), integerOne()};
+  }
+  return backend::integer_gcde(a, b);
+}
+
+// ---------------------------------------------------------------------------
+// Modular power and inverse.
+
+std::optional<Natural> integerPowMod_(const Integer& b, const Integer& e, const Natural& m) {
+  if (naturalIsZero(m)) return std::nullopt;
+  if (naturalIsOne(m)) return naturalZero();
+  if (integerIsZero(e)) return naturalOne();
+  if (integerIsZero(b)) return naturalZero();
+  if (integerIsOne(b)) return naturalOne();
+  if (integerIsNegative(e)) {
+    // b^e = (b^-1)^-e; the inverse is below m, so the second call takes the
+    // positive path.
+    const std::optional<Natural> inverse = backend::integer_recip_mod(b, m);
+    if (!inverse) return std::nullopt;
+    return integerPowMod_(integerFromNatural(*inverse), integerNegate(e), m);
+  }
+  return backend::integer_powmod(b, integerToNatural(e), m);
+}
+
+std::optional<Natural> integerRecipMod_(const Integer& x, const Natural& m) {
+  if (integerIsZero(x) || naturalIsZero(m) || naturalIsOne(m)) return std::nullopt;
+  return backend::integer_recip_mod(x, m);
+}
+
+NUMKIT_END_NAMESPACE
