@@ -147,6 +147,17 @@ TEST(BackendBindings, CompareHasTheSignOfMpnCmp) {
   }
 }
 
+#ifndef NDEBUG
+// Debug builds refuse an output that overlaps an input only in part.
+TEST(BackendBindingsDeathTest, PartialOverlapIsAsserted) {
+  Limbs buf(8, 1);
+  EXPECT_DEATH(be::c_mpn_add(buf.data() + 1, buf.data(), 4, buf.data() + 5, 2), "sameOrSeparate");
+  EXPECT_DEATH(be::c_mpn_sub(buf.data(), buf.data() + 4, 4, buf.data() + 2, 1), "sameOrSeparate");
+  EXPECT_DEATH(be::c_mpn_add_1(buf.data() + 1, buf.data(), 4, 1), "sameOrSeparate");
+  EXPECT_DEATH(be::c_mpn_sub_1(buf.data(), buf.data() + 3, 4, 1), "sameOrSeparate");
+}
+#endif
+
 // ---- Kernels ---------------------------------------------------------------
 
 WordArray_ array(const Limbs& l) {
