@@ -15,17 +15,23 @@
 // count.
 //
 // The single-word cases of comparison, equality, addition, subtraction,
-// negation, multiplication and the two divisions are inline, and so are
-// comparisons that the forms alone decide; each calls one out-of-line
-// function only when an operand is multi-word, the result leaves the signed
-// word range, or a divisor is 0 or -1.
+// negation, multiplication, the two divisions, the bit operations and the
+// shifts that stay in the word are inline, and so are comparisons that the
+// forms alone decide; each calls one out-of-line function only when an
+// operand is multi-word, the result leaves the signed word range, or a
+// divisor is 0 or -1.
 //
 // Raising, always before anything is allocated:
 // - num::Underflow: integerToNaturalThrow of a negative value;
 // - num::DivideByZero: every quotient and remainder, truncating or flooring
 //   (integerQuotRem_, integerQuotRem, integerQuot, integerRem,
 //   integerDivMod_, integerDivMod, integerDiv, integerMod, operator/,
-//   operator%, /=, %=) by zero.
+//   operator%, /=, %=) by zero;
+// - num::Overflow: the logarithms and digit counts of a value >= 0 (of a
+//   non-zero value for integerSizeInBase_) in a base of magnitude below 2,
+//   and integerFromDouble of NaN or an infinity;
+// - std::out_of_range: the byte-array forms of export and import when the
+//   bytes do not lie within the array.
 // Nothing else here raises, except std::bad_alloc when memory runs out: the
 // modular power and inverse report a zero modulus as no result.
 #pragma once
@@ -661,7 +667,7 @@ NUMKIT_API Word integerSizeInBase_(Word base, const Integer& x);
 // multi-word value is truncated toward zero: to its 53 highest bits, and
 // below the normal range to the bits a subnormal keeps.  Any exponent is
 // accepted: beyond the double range the result is an infinity of x's sign,
-// below it a zero of x's sign (+0 for a signed word).
+// below it a zero of x's sign.
 // integerEncodeFloat_(x, e): that double rounded to the nearest float (two
 // roundings).
 // integerDecodeDouble_(d): (m, e) with d = m * 2^e exactly, m an IS with

@@ -12,18 +12,23 @@
 // argument.  NS values never allocate and never touch a reference count.
 //
 // The single-word cases of comparison, addition, subtraction,
-// multiplication, quotient and remainder are inline, and so are comparisons
-// that the forms alone decide; each calls one out-of-line function only when
-// an operand is multi-word, a sum or product leaves the word, or a divisor
-// is zero.
+// multiplication, quotient and remainder, of the bit operations and of
+// shifts that stay in the word are inline, and so are comparisons that the
+// forms alone decide; each calls one out-of-line function only when an
+// operand is multi-word, a result leaves the word, or a divisor is zero.
 //
 // Raising, always before anything is allocated:
 // - num::Underflow: naturalSubThrow (and binary operator-, operator-=) when
 //   the difference would be negative, naturalNegate (and unary operator-) of
-//   a non-zero value;
+//   a non-zero value, naturalFromDouble of a value of -1 or less;
 // - num::DivideByZero: every quotient and remainder (naturalQuotRem_,
 //   naturalQuotRem, naturalQuot, naturalRem, operator/, operator%, /=, %=)
-//   by zero, and naturalPowMod with modulus zero.
+//   by zero, and naturalPowMod with modulus zero;
+// - num::Overflow: the logarithms and digit counts in a base below 2
+//   (naturalLogBaseWord_, naturalLogBase_, naturalSizeInBase_ of a non-zero
+//   value) and naturalFromDouble of NaN or an infinity;
+// - std::out_of_range: the byte-array forms of export and import when the
+//   bytes do not lie within the array.
 // Nothing else here raises, except std::bad_alloc when memory runs out.
 #pragma once
 

@@ -1,0 +1,235 @@
+// What the bit, logarithm, floating-point and memory tests of Natural and
+// Integer share: exact references computed on mpz (floor logarithms in any
+// base, the double of v * 2^e truncated toward zero or rounded to nearest,
+// the byte string of a magnitude), tables of result checks, the bit indices,
+// bases and exponents to try, and the loop over seeded operands.
+#pragma once
+
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <initializer_list>
+#include <limits>
+#include <vector>
+
+#include "support/Mpz.hpp"
+#include "support/Random.hpp"
+#include "support/ValueMpz.hpp"
+
+namespace numtest {
+
+// floor(log_b n) for n >= 1 and b >= 2: a floating estimate, then corrected
+// with exact powers.
+inline Word floorLog(const Mpz& b, const Mpz& n) {
+  long eb = 0;
+  long en = 0;
+  const double db = mpz_get_d_2exp(&eb, b.get());
+  const double dn = mpz_get_d_2exp(&en, n.get());
+  const double estimate =
+      (static_cast<double>(en) + std::log2(dn)) / (static_cast<double>(eb) + std::log2(db));
+  auto k = static_cast<unsigned long>(std::max(0.0, std::floor(estimate)));
+  Mpz p;
+  const auto powerAbove = [&](unsigned long e) {
+    mpz_pow_ui(p.get(), b.get(), e);
+    return mpz_cmp(p.get(), n.get()) > 0;
+  };
+  while (k > 0 && powerAbove(k)) --k;
+  while (!powerAbove(k + 1)) ++k;
+  return k;
+}
+
+namespace detail {
+
+constexpr Int kExponentBound = 1 << 20;  // far beyond any double for 2560-bit values
+constexpr Int kSubnormalExponent = DBL_MIN_EXP - DBL_MANT_DIG;  // -1074, the last bit
+
+// |v| div 2^t, rounded to nearest with ties to even when `nearest`, else
+// truncated.
+inline Mpz shiftDown(const Mpz& v, Int t, bool nearest) {
+  Mpz q;
+  mpz_abs(q.get(), v.get());
+  if (t <= 0) return q;
+  Mpz a = q;
+  mpz_fdiv_q_2exp(q.get(), a.get(), static_cast<mp_bitcnt_t>(t));
+  if (!nearest || mpz_tstbit(a.get(), static_cast<mp_bitcnt_t>(t - 1)) == 0) return q;
+  const bool above = mpz_scan1(a.get(), 0) < static_cast<mp_bitcnt_t>(t - 1);
+  if (above || mpz_odd_p(q.get())) mpz_add_ui(q.get(), q.get(), 1);
+  return q;
+}
+
+// (q, s) as the double q * 2^s with q < 2^54, exact unless it overflows.
+inline double scaled(const Mpz& q, Int s) {
+  if (mpz_sgn(q.get()) == 0) return 0.0;
+  if (static_cast<Int>(mpz_sizeinbase(q.get(), 2)) + s > DBL_MAX_EXP) {
+    return std::numeric_limits<double>::infinity();
+  }
+  return std::ldexp(mpz_get_d(q.get()), static_cast<int>(s));
+}
+
+}  // namespace detail
+
+// v * 2^e truncated toward zero: to the 53 highest bits of |v|, and below
+// the normal range to the bits a subnormal keeps; beyond the range an
+// infinity.  The sign is v's.
+inline double truncatedDouble(const Mpz& v, Int e) {
+  if (v.sign() == 0) return 0.0;
+  e = std::clamp(e, -detail::kExponentBound, detail::kExponentBound);
+  const auto bits = static_cast<Int>(mpz_sizeinbase(v.get(), 2));
+  const Int drop = std::max({bits - DBL_MANT_DIG, detail::kSubnormalExponent - e, Int{0}});
+  const double d = drop >= bits ? 0.0 : detail::scaled(detail::shiftDown(v, drop, false), drop + e);
+  return v.sign() < 0 ? -d : d;
+}
+
+// v * 2^e for |v| < 2^64 as the library's word encoders compute it: v
+// rounded to nearest (ties to even) to 53 bits, then the scaled value rounded
+// once more to the subnormal grid where it falls below the normal range.
+inline double roundedTwiceDouble(const Mpz& v, Int e) {
+  if (v.sign() == 0) return 0.0;
+  e = std::clamp(e, -detail::kExponentBound, detail::kExponentBound);
+  const auto bits = static_cast<Int>(mpz_sizeinbase(v.get(), 2));
+  const Int drop = std::max<Int>(bits - DBL_MANT_DIG, 0);
+  Mpz q = detail::shiftDown(v, drop, true);
+  Int s = drop + e;
+  if (s < detail::kSubnormalExponent) {
+    const Int t = detail::kSubnormalExponent - s;
+    q = t > 64 ? Mpz() : detail::shiftDown(q, t, true);
+    s = detail::kSubnormalExponent;
+  }
+  const double d = detail::scaled(q, s);
+  return v.sign() < 0 ? -d : d;
+}
+
+// The shortest base-256 string of |m|, least or most significant byte first.
+inline std::vector<unsigned char> bytesOf(const Mpz& m, bool bigEndian) {
+  std::vector<unsigned char> v(mpz_sizeinbase(m.get(), 256) + 1);
+  size_t count = 0;
+  mpz_export(v.data(), &count, bigEndian ? 1 : -1, 1, 0, 0, m.get());
+  v.resize(count);
+  return v;
+}
+
+// Word bases: small ones, powers of two, and ones around 2^32 and 2^64.
+inline const std::vector<Word>& logBases() {
+  static const std::vector<Word> v = {2,
+                                      3,
+                                      4,
+                                      7,
+                                      8,
+                                      10,
+                                      16,
+                                      32,
+                                      36,
+                                      100,
+                                      255,
+                                      256,
+                                      257,
+                                      1000,
+                                      Word{1} << 63,
+                                      ~Word{0} - 1,
+                                      ~Word{0},
+                                      Word{1} << 32,
+                                      (Word{1} << 32) + 15};
+  return v;
+}
+
+// Exponents around zero, the ends of the normal and subnormal ranges, and
+// far beyond the double range.
+inline const std::vector<Int>& encodeExponents() {
+  static const std::vector<Int> v = {0,
+                                     1,
+                                     -1,
+                                     52,
+                                     -52,
+                                     53,
+                                     -53,
+                                     64,
+                                     -64,
+                                     -1022,
+                                     -1074,
+                                     -1075,
+                                     -1100,
+                                     -1140,
+                                     -1200,
+                                     900,
+                                     1023,
+                                     1024,
+                                     1100,
+                                     5000,
+                                     -5000,
+                                     std::numeric_limits<Int>::max(),
+                                     std::numeric_limits<Int>::min()};
+  return v;
+}
+
+// One element of v, chosen by rng.
+template <class T>
+const T& pick(Rng& rng, const std::vector<T>& v) {
+  return v[static_cast<std::size_t>(rng.range(0, static_cast<Int>(v.size()) - 1))];
+}
+
+// check(rng) `count` times (scaled by NUMKIT_TEST_MULTIPLIER), stopping at
+// the first failure and naming its iteration.
+template <class Check>
+void forRandomOperands(long count, const Check& check) {
+  Rng rng;
+  const long n = iterations(count);
+  for (long i = 0; i < n; ++i) {
+    check(rng);
+    if (::testing::Test::HasFailure()) {
+      ADD_FAILURE() << "iteration " << i;
+      break;
+    }
+  }
+}
+
+// The value, normal-form and form check of either value type.
+inline ::testing::AssertionResult isValue(const num::Natural& got, const Mpz& want) {
+  return isNatural(got, want);
+}
+inline ::testing::AssertionResult isValue(const num::Integer& got, const Mpz& want) {
+  return isInteger(got, want);
+}
+
+// The result of one entry point and what it should be.
+template <class Value>
+struct Expect {
+  const char* what;
+  Value got;
+  Mpz want;
+};
+template <class Value>
+void checkAll(std::initializer_list<Expect<Value>> cases, const Value& operand) {
+  for (const Expect<Value>& c : cases) {
+    EXPECT_TRUE(isValue(c.got, c.want)) << c.what << " of 0x" << toMpz(operand).str();
+  }
+}
+// a after the compound assignment op.
+template <class Value, class Op>
+Value compound(Value a, Op op) {
+  op(a);
+  return a;
+}
+
+inline Word bitLength(const Mpz& m) { return m.sign() == 0 ? 0 : mpz_sizeinbase(m.get(), 2); }
+
+// Bit indices and shift counts around the word and limb boundaries and a
+// value's length, plus counts far beyond any value.
+inline std::vector<Word> indicesAround(Word length) {
+  std::vector<Word> v = {
+      0, 1, 2, 62, 63, 64, 65, 127, 128, 129, 191, 192, 256, 640, Word{1} << 63, ~Word{0}};
+  for (const Word d : {Word{0}, Word{1}, Word{2}}) {
+    v.push_back(length + d);
+    if (length >= d) v.push_back(length - d);
+  }
+  return v;
+}
+inline Word randomIndex(Rng& rng, Word length) {
+  if (rng.coin()) return pick(rng, indicesAround(length));
+  return static_cast<Word>(rng.range(0, static_cast<Int>(length) + 130));
+}
+
+}  // namespace numtest
