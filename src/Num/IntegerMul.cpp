@@ -229,8 +229,7 @@ std::optional<Natural> integerPowMod_(const Integer& b, const Integer& e, const 
   if (integerIsZero(b)) return naturalZero();
   if (integerIsOne(b)) return naturalOne();
   if (integerIsNegative(e)) {
-    // b^e = (b^-1)^-e; the inverse is below m, so the second call takes the
-    // positive path.
+    // b^e = (b^-1)^-e, and -e > 0: the second call takes the positive path.
     const std::optional<Natural> inverse = backend::integer_recip_mod(b, m);
     if (!inverse) return std::nullopt;
     return integerPowMod_(integerFromNatural(*inverse), integerNegate(e), m);
