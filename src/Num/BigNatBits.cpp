@@ -34,7 +34,8 @@ MutableWordArray_ copyWithLimb(const BigNat_& a, Int j, Word w) {
 }
 
 // a with limb 0 replaced by l0, for a of two or more limbs: its top limb is
-// untouched, so the result stays normalised.
+// untouched, so the result stays normalised.  This is every combination of a
+// multi-limb magnitude with one word.
 BigNat_ withLowLimb(const BigNat_& a, Word l0) { return copyWithLimb(a, 0, l0).freeze(); }
 
 // a (any size, bit i beyond its top limb) with bit i set: limbs size a .. wi - 1
@@ -73,6 +74,7 @@ BigNat_ bigNatAnd(const BigNat_& a, const BigNat_& b) {
 BigNat_ bigNatAndNot(const BigNat_& a, const BigNat_& b) {
   if (a.size() == 0 || b.size() == 0) return a;
   if (a.size() == 1) return bigNatFromWord_(a[0] & ~b[0]);
+  if (b.size() == 1) return withLowLimb(a, a[0] & ~b[0]);
   return logicKernel(a.size(), true,
                      [&](MutableWordArray_& r) { backend::bignat_and_not(r, a, b); });
 }
@@ -81,6 +83,7 @@ BigNat_ bigNatOr(const BigNat_& a, const BigNat_& b) {
   if (a.size() == 0) return b;
   if (b.size() == 0) return a;
   if (a.size() == 1 && b.size() == 1) return wordArrayFromWord_(a[0] | b[0]);
+  if (a.size() == 1 || b.size() == 1) return withLowLimb(a.size() == 1 ? b : a, a[0] | b[0]);
   // The longer operand's top limb survives: no trim.
   return logicKernel(std::max(a.size(), b.size()), false,
                      [&](MutableWordArray_& r) { backend::bignat_or(r, a, b); });
@@ -90,6 +93,7 @@ BigNat_ bigNatXor(const BigNat_& a, const BigNat_& b) {
   if (a.size() == 0) return b;
   if (b.size() == 0) return a;
   if (a.size() == 1 && b.size() == 1) return bigNatFromWord_(a[0] ^ b[0]);
+  if (a.size() == 1 || b.size() == 1) return withLowLimb(a.size() == 1 ? b : a, a[0] ^ b[0]);
   return logicKernel(std::max(a.size(), b.size()), true,
                      [&](MutableWordArray_& r) { backend::bignat_xor(r, a, b); });
 }
