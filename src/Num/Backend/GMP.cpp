@@ -8,6 +8,8 @@
 #include <cstring>
 #include <functional>
 
+#include "Num/WordArray.hpp"
+
 static_assert(sizeof(mp_limb_t) == sizeof(num::Word) && GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0,
               "limbs must be whole 64-bit words");
 static_assert(sizeof(mp_size_t) == sizeof(num::Int), "GMP sizes must be machine words");
@@ -29,43 +31,17 @@ namespace {
   return r == a || separate(r, rn, a, an);
 }
 
-// {r, n} = {a, n} + c for a carry c of 0 or 1; returns the carry out.  The
-// carry stops at the first limb that does not wrap; the rest is copied.
-// Each limb is read before its result is stored, so r may be a.
-Word carryThrough(Word* r, const Word* a, Int n, Word c) noexcept {
-  Int i = 0;
-  for (; c != 0 && i < n; ++i) {
-    const Word s = a[i] + c;
-    c = s < c ? 1 : 0;
-    r[i] = s;
-  }
-  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * sizeof(Word));
-  return c;
-}
-
-// {r, n} = {a, n} - c for a borrow c of 0 or 1; returns the borrow out.  As
-// carryThrough, r may be a.
-Word borrowThrough(Word* r, const Word* a, Int n, Word c) noexcept {
-  Int i = 0;
-  for (; c != 0 && i < n; ++i) {
-    const Word x = a[i];
-    r[i] = x - c;
-    c = x < c ? 1 : 0;
-  }
-  if (r != a && i < n) std::memcpy(r + i, a + i, static_cast<std::size_t>(n - i) * sizeof(Word));
-  return c;
-}
-
 }  // namespace
 
 // mpn_add and mpn_sub as GMP defines them, spelled out over mpn_add_n and
-// mpn_sub_n: the header's inline versions carry general-purpose copy loops
-// that cost more than the addition itself on short operands.
+// mpn_sub_n and the word arrays' carry and borrow loops: the header's inline
+// versions carry general-purpose copy loops that cost more than the addition
+// itself on short operands.
 Word c_mpn_add(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
   assert(na >= nb && nb >= 1);
   assert(sameOrSeparate(r, na, a, na) && sameOrSeparate(r, na, b, nb));
   const Word c = mpn_add_n(r, a, b, nb);
-  return na == nb ? c : carryThrough(r + nb, a + nb, na - nb, c);
+  return na == nb ? c : wordsAddWord(r + nb, a + nb, na - nb, c);
 }
 Word c_mpn_add_1(Word* r, const Word* a, Int na, Word w) noexcept {
   assert(na >= 1 && sameOrSeparate(r, na, a, na));
@@ -75,7 +51,7 @@ Word c_mpn_sub(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
   assert(na >= nb && nb >= 1);
   assert(sameOrSeparate(r, na, a, na) && sameOrSeparate(r, na, b, nb));
   const Word c = mpn_sub_n(r, a, b, nb);
-  return na == nb ? c : borrowThrough(r + nb, a + nb, na - nb, c);
+  return na == nb ? c : wordsSubWord(r + nb, a + nb, na - nb, c);
 }
 Word c_mpn_sub_1(Word* r, const Word* a, Int na, Word w) noexcept {
   assert(na >= 1 && sameOrSeparate(r, na, a, na));
