@@ -136,33 +136,18 @@ inline const std::vector<Word>& logBases() {
   return v;
 }
 
-// Exponents around zero, the ends of the normal and subnormal ranges, and
-// far beyond the double range.
-inline const std::vector<Int>& encodeExponents() {
-  static const std::vector<Int> v = {0,
-                                     1,
-                                     -1,
-                                     52,
-                                     -52,
-                                     53,
-                                     -53,
-                                     64,
-                                     -64,
-                                     -1022,
-                                     -1074,
-                                     -1075,
-                                     -1100,
-                                     -1140,
-                                     -1200,
-                                     900,
-                                     1023,
-                                     1024,
-                                     1100,
-                                     5000,
-                                     -5000,
-                                     std::numeric_limits<Int>::max(),
-                                     std::numeric_limits<Int>::min()};
-  return v;
+// Exponents e around zero and far beyond the double range, and those that
+// put the top bit of a value of `length` bits times 2^e at the top of the
+// double range and just above it, at the smallest normal and the smallest
+// subnormal, and just below that.
+inline std::vector<Int> encodeExponents(Word length) {
+  constexpr Int kMax = std::numeric_limits<Int>::max();
+  constexpr Int kMin = std::numeric_limits<Int>::min();
+  const auto top = static_cast<Int>(length) - 1;  // e + top is the top bit's exponent
+  return {0,           1,           -1,          52,         -52,  53,         -53,
+          64,          -64,         -1022,       -1074,      900,  1023,       1024,
+          1100,        5000,        -5000,       kMax,       kMin, 1023 - top, 1024 - top,
+          -1022 - top, -1074 - top, -1075 - top, -1076 - top};
 }
 
 // One element of v, chosen by rng.
