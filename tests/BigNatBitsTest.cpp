@@ -323,19 +323,7 @@ TEST(BigNatBitsIdentity, ArgumentsAndSharedConstants) {
   for (const auto& c : cases) EXPECT_TRUE(c.got.sameBlock(c.want)) << c.what;
 }
 
-TEST(BigNatBitsEdgeCases, SentinelsAndExactSizes) {
-  const BigNat_ zero = num::bigNatZero_();
-  // The logarithms of zero are 0, as for one.
-  EXPECT_EQ(num::bigNatLog2(zero), 0U);
-  EXPECT_EQ(num::bigNatLogBase(bigNatFromLimbs({2}), zero), 0U);
-  EXPECT_EQ(num::bigNatLogBase(bigNatFromLimbs({10}), zero), 0U);
-  EXPECT_EQ(num::bigNatLogBaseWord(2, zero), 0U);
-  EXPECT_EQ(num::bigNatSizeInBase(10, zero), 0U);
-  // -(2^64 + 1) >> 64 is -2, but the magnitude is shifted out entirely at
-  // 128: zero marks it.
-  EXPECT_TRUE(isBigNat(num::bigNatShiftRNeg_(bigNatFromLimbs({1, 1}), 64), Mpz(2)));
-  EXPECT_TRUE(isBigNat(num::bigNatShiftRNeg_(bigNatFromLimbs({5}), 64), Mpz()));
-  // Clearing the top limb's only bit allocates exactly the limbs left.
+TEST(BigNatBitsIdentity, ClearingTheTopBitAllocatesExactlyTheLimbsLeft) {
   const BigNat_ cleared = num::bigNatClearBit_(bigNatFromLimbs({5, 0, 0, 1}), 192);
   EXPECT_TRUE(isBigNat(cleared, Mpz(5)));
   EXPECT_EQ(cleared.sizeBytes(), 8U);
@@ -356,7 +344,7 @@ TEST(BigNatBitsErrors, BasesBelowTwoOverflow) {
 }
 
 // ---------------------------------------------------------------------------
-// Kernels: the outputs the callers trim, and the bindings in place.
+// Kernels: the outputs the callers trim.
 
 WordArray_ raw(const std::vector<Word>& limbs) {
   return num::withNewWordArray_(static_cast<Int>(limbs.size()), [&](MutableWordArray_& r) {
@@ -366,101 +354,39 @@ WordArray_ raw(const std::vector<Word>& limbs) {
 
 TEST(BigNatBitsKernels, OutputsAreLeftUntrimmed) {
   namespace be = num::backend;
-  using Kernel = std::function<void(MutableWordArray_&)>;
-  struct Case {
-    const char* what;
-    Int size;
-    Kernel kernel;
-    std::vector<Word> want;
-  } cases[] = {
-      {"[1] or [2, 5]",
-       2,
-       [](auto& r) {
-         be::bignat_or(r, raw({1}), raw({2, 5}));
-       },
-       {3, 5}},
-      {"[7, 1] xor [7]",
-       2,
-       [](auto& r) {
-         be::bignat_xor(r, raw({7, 1}), raw({7}));
-       },
-       {0, 1}},
-      {"[3, 9] xor [1, 9]",
-       2,
-       [](auto& r) {
-         be::bignat_xor(r, raw({3, 9}), raw({1, 9}));
-       },
-       {2, 0}},
-      {"[0xF0, 1] andNot [0x30]",
-       2,
-       [](auto& r) {
-         be::bignat_and_not(r, raw({0xF0, 1}), raw({0x30}));
-       },
-       {0xC0, 1}},
-      {"[5] andNot [4, 7]",
-       1,
-       [](auto& r) {
-         be::bignat_and_not(r, raw({5}), raw({4, 7}));
-       },
-       {1}},
-      {"[6, 1] and [3]",
-       1,
-       [](auto& r) {
-         be::bignat_and(r, raw({6, 1}), raw({3}));
-       },
-       {2}},
-      {"[1] << 1", 2, [](auto& r) { be::bignat_shiftl(r, raw({1}), 1); }, {2, 0}},
-      {"[1] << 64", 2, [](auto& r) { be::bignat_shiftl(r, raw({1}), 64); }, {0, 1}},
-      {"[0, 1] >> 1",
-       2,
-       [](auto& r) {
-         be::bignat_shiftr(r, raw({0, 1}), 1);
-       },
-       {kTop, 0}},
-      {"[3] >>neg 1", 1, [](auto& r) { be::bignat_shiftr_neg(r, raw({3}), 1); }, {2}},
-      {"[2] >>neg 1", 1, [](auto& r) { be::bignat_shiftr_neg(r, raw({2}), 1); }, {1}},
-      {"[1, kOnes] >>neg 64",
-       2,
-       [](auto& r) {
-         be::bignat_shiftr_neg(r, raw({1, kOnes}), 64);
-       },
-       {0, 1}},
+  using Logic = void (*)(MutableWordArray_&, const WordArray_&, const WordArray_&) noexcept;
+  using Shift = void (*)(MutableWordArray_&, const WordArray_&, Word) noexcept;
+  struct LogicCase {
+    Logic kernel;
+    std::vector<Word> a, b, want;  // want: the whole output as allocated
+  } logic[] = {
+      {be::bignat_or, {1}, {2, 5}, {3, 5}},     {be::bignat_xor, {7, 1}, {7}, {0, 1}},
+      {be::bignat_xor, {3, 9}, {1, 9}, {2, 0}}, {be::bignat_and_not, {0xF0, 1}, {0x30}, {0xC0, 1}},
+      {be::bignat_and_not, {5}, {4, 7}, {1}},   {be::bignat_and, {6, 1}, {3}, {2}},
+      {be::bignat_and, {6, 1}, {1, 2}, {0, 0}},
   };
-  for (const auto& c : cases) {
-    MutableWordArray_ r = num::newWordArray_(c.size);
-    c.kernel(r);
-    EXPECT_EQ(std::vector<Word>(r.data(), r.data() + r.size()), c.want) << c.what;
+  for (const auto& c : logic) {
+    MutableWordArray_ r = num::newWordArray_(static_cast<Int>(c.want.size()));
+    c.kernel(r, raw(c.a), raw(c.b));
+    EXPECT_EQ(std::vector<Word>(r.data(), r.data() + r.size()), c.want);
+  }
+  struct ShiftCase {
+    Shift kernel;
+    std::vector<Word> a;
+    Word n;
+    std::vector<Word> want;
+  } shifts[] = {
+      {be::bignat_shiftl, {1}, 1, {2, 0}},         {be::bignat_shiftl, {1}, 64, {0, 1}},
+      {be::bignat_shiftr, {0, 1}, 1, {kTop, 0}},   {be::bignat_shiftr_neg, {3}, 1, {2}},
+      {be::bignat_shiftr_neg, {2}, 1, {1}},        {be::bignat_shiftr_neg, {1, kOnes}, 64, {0, 1}},
+      {be::bignat_shiftr_neg, {0, 1}, 64, {1, 0}},
+  };
+  for (const auto& c : shifts) {
+    MutableWordArray_ r = num::newWordArray_(static_cast<Int>(c.want.size()));
+    c.kernel(r, raw(c.a), c.n);
+    EXPECT_EQ(std::vector<Word>(r.data(), r.data() + r.size()), c.want) << c.n;
   }
   EXPECT_EQ(be::bignat_popcount(raw({kOnes, 1})), 65U);
-}
-
-TEST(BigNatBitsKernels, BindingsWorkInPlace) {
-  namespace be = num::backend;
-  numtest::Rng rng;
-  for (long it = 0; it < numtest::iterations(2000); ++it) {
-    const std::vector<Word> la = rng.limbs(1, 12);
-    const auto na = static_cast<Int>(la.size());
-    const Mpz ma = Mpz::fromLimbs(la);
-    const Word n = static_cast<Word>(rng.range(1, 64 * na - 1));
-    std::vector<Word> v(la.size() + n / 64 + 2);
-    std::copy(la.begin(), la.end(), v.begin());
-    be::c_mpn_lshift(v.data(), v.data(), na, n);
-    v.resize(la.size() + n / 64 + (n % 64 != 0 ? 1 : 0));
-    ASSERT_EQ(Mpz::fromLimbs(v), apply(mpz_mul_2exp, ma, n)) << n;
-    v.assign(la.begin(), la.end());
-    be::c_mpn_rshift(v.data(), v.data(), na, n);
-    v.resize(la.size() - n / 64);
-    ASSERT_EQ(Mpz::fromLimbs(v), apply(mpz_fdiv_q_2exp, ma, n)) << n;
-    v.assign(la.begin(), la.end());
-    v.push_back(0);  // the rounding's room when n is a multiple of 64
-    be::c_mpn_rshift_2c(v.data(), v.data(), na, n);
-    v.resize(la.size() - n / 64 + (n % 64 == 0 ? 1 : 0));
-    ASSERT_EQ(Mpz::fromLimbs(v), apply(mpz_cdiv_q_2exp, ma, n)) << n;
-    const std::vector<Word> lb = rng.limbs(na, na);
-    v.assign(la.begin(), la.end());
-    be::c_mpn_xor_n(v.data(), v.data(), lb.data(), na);
-    ASSERT_EQ(Mpz::fromLimbs(v), apply(mpz_xor, ma, Mpz::fromLimbs(lb)));
-  }
 }
 
 }  // namespace
