@@ -80,7 +80,6 @@ void checkShifts(const Integer& a, Word s) {
   Mpz right;
   mpz_fdiv_q_2exp(right.get(), m.get(), s);  // floors, as the arithmetic shift does
   checkAll({{"integerShiftR_", num::integerShiftR_(a, s), right},
-            {"integerShiftR", num::integerShiftR(a, s), right},
             {">>", a >> s, right},
             {">>=", compound(a, [&](Integer& c) { c >>= s; }), right}},
            a);
@@ -88,7 +87,6 @@ void checkShifts(const Integer& a, Word s) {
   Mpz left;
   mpz_mul_2exp(left.get(), m.get(), s);
   checkAll({{"integerShiftL_", num::integerShiftL_(a, s), left},
-            {"integerShiftL", num::integerShiftL(a, s), left},
             {"<<", a << s, left},
             {"<<=", compound(a, [&](Integer& c) { c <<= s; }), left}},
            a);
@@ -103,7 +101,6 @@ void checkBits(const Integer& a, Word i) {
   Mpz power;
   mpz_setbit(power.get(), i);
   EXPECT_TRUE(isInteger(num::integerBit_(i), power)) << i;
-  EXPECT_TRUE(isInteger(num::integerBit(i), power)) << i;
 }
 
 void checkCounts(const Integer& a) {
@@ -116,7 +113,6 @@ void checkCounts(const Integer& a) {
   EXPECT_EQ(num::integerIsPowerOf2_(a), power) << "0x" << m.str();
   const Word log2 = m.sign() > 0 ? mpz_sizeinbase(m.get(), 2) - 1 : 0;
   EXPECT_EQ(num::integerLog2_(a), log2) << "0x" << m.str();
-  EXPECT_EQ(num::integerLog2(a), log2) << "0x" << m.str();
 }
 
 // Every logarithm and digit count of x in a word base >= 2, the base also
@@ -132,7 +128,6 @@ void checkLogs(Word base, const Integer& x) {
   const Word size = m.sign() == 0 ? 0 : floorLog(Mpz(base), absOf(m)) + 1;
   const std::string what = "0x" + m.str() + " base " + std::to_string(base);
   EXPECT_EQ(num::integerLogBaseWord_(base, x), log) << what;
-  EXPECT_EQ(num::integerLogBaseWord(base, x), log) << what;
   const Integer b = num::integerFromWord(base);
   EXPECT_EQ(num::integerLogBase_(b, x), log) << what;
   EXPECT_EQ(num::integerLogBase(num::integerNegate(b), x), log) << what;
@@ -145,7 +140,6 @@ void checkLogBase(const Integer& base, const Integer& x) {
   const Mpz b = absOf(toMpz(base));
   const Word want = mpz_cmp(m.get(), b.get()) < 0 ? 0 : floorLog(b, m);
   EXPECT_EQ(num::integerLogBase_(base, x), want) << "0x" << m.str();
-  EXPECT_EQ(num::integerLogBase(base, x), want) << "0x" << m.str();
 }
 
 // A signed word is rounded to nearest (twice when scaled below the normal
@@ -155,7 +149,6 @@ void checkEncode(const Integer& x, Int e) {
   const double want = x.isIS() ? roundedTwiceDouble(m, e) : truncatedDouble(m, e);
   const std::string what = "0x" + m.str() + " * 2^" + std::to_string(e);
   EXPECT_EQ(num::integerEncodeDouble_(x, e), want) << what;
-  EXPECT_EQ(num::integerEncodeDouble(x, e), want) << what;
   EXPECT_EQ(std::signbit(num::integerEncodeDouble_(x, e)), std::signbit(want)) << what;
   EXPECT_EQ(num::integerEncodeFloat_(x, e), static_cast<float>(want)) << what;
   if (e == 0) {
@@ -180,45 +173,9 @@ void checkDecode(double d) {
   EXPECT_TRUE(isInteger(num::integerFromDouble(d), want)) << d;
 }
 
-constexpr unsigned char kFill = 0xa5;
-constexpr Word kOffset = 5;
-
-// The magnitude exported and imported through an address and through byte
-// arrays, in both orders; the bytes around the string stay untouched, and
-// with `bounds` the byte arrays' bounds are checked before any write.
-void checkMemory(const Integer& x, bool bounds = true) {
-  const Mpz magnitude = absOf(toMpz(x));
-  for (const num::Int msbf : {0, 1, -7}) {
-    const std::vector<unsigned char> want = bytesOf(magnitude, msbf != 0);
-    const Word size = want.size();
-    std::vector<unsigned char> buffer(size + 2 * kOffset, kFill);
-    EXPECT_EQ(num::integerToAddr_(x, buffer.data() + kOffset, msbf), size);
-    EXPECT_EQ(num::integerToAddr(x, buffer.data() + kOffset, msbf), size);
-    EXPECT_TRUE(std::equal(want.begin(), want.end(), buffer.begin() + kOffset)) << msbf;
-    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kFill),
-              static_cast<long>(2 * kOffset + std::count(want.begin(), want.end(), kFill)));
-    EXPECT_TRUE(isInteger(num::integerFromAddr_(size, buffer.data() + kOffset, msbf), magnitude));
-    EXPECT_TRUE(isInteger(num::integerFromAddr(size, buffer.data() + kOffset, msbf), magnitude));
-
-    num::MutableByteArray_ array = num::MutableByteArray_::allocate(kOffset + size);
-    EXPECT_EQ(num::integerToMutableByteArray_(x, array, kOffset, msbf), size);
-    EXPECT_EQ(num::integerToMutableByteArray(x, array, kOffset, msbf), size);
-    EXPECT_EQ(0, std::memcmp(array.data() + kOffset, want.data(), size));
-    if (bounds && size > 0) {
-      num::MutableByteArray_ small = num::MutableByteArray_::allocate(kOffset + size - 1);
-      std::memset(small.data(), kFill, small.size());
-      EXPECT_THROW(num::integerToMutableByteArray_(x, small, kOffset, msbf), std::out_of_range);
-      EXPECT_EQ(std::count(small.data(), small.data() + small.size(), kFill),
-                static_cast<long>(small.size()));
-    }
-    const num::ByteArray_ frozen = std::move(array).freeze();
-    EXPECT_TRUE(isInteger(num::integerFromByteArray_(size, frozen, kOffset, msbf), magnitude));
-    EXPECT_TRUE(isInteger(num::integerFromByteArray(size, frozen, kOffset, msbf), magnitude));
-    if (!bounds) continue;
-    EXPECT_THROW(num::integerFromByteArray_(size + 1, frozen, kOffset, msbf), std::out_of_range);
-    EXPECT_THROW(num::integerFromByteArray(1, frozen, kOffset + size + 1, msbf), std::out_of_range);
-  }
-}
+const MemoryForms<Integer> kMemoryForms = {num::integerToAddr_, num::integerFromAddr_,
+                                           num::integerToMutableByteArray_,
+                                           num::integerFromByteArray_};
 
 // ---------------------------------------------------------------------------
 // Operands.
@@ -261,7 +218,7 @@ TEST(IntegerBitsDifferential, SpecialValues) {
     checkCounts(a);
     for (const Word base : logBases()) checkLogs(base, a);
     for (const Int e : encodeExponents(bitLength(toMpz(a)))) checkEncode(a, e);
-    checkMemory(a);
+    checkMemory(a, kMemoryForms, true);
   }
 }
 
@@ -302,8 +259,9 @@ TEST(IntegerBitsDifferential, RandomFloatingConversion) {
 }
 
 TEST(IntegerBitsDifferential, RandomMemory) {
-  forRandomOperands(100000,
-                    [](Rng& rng) { checkMemory(randomInteger(rng), rng.range(0, 15) == 0); });
+  forRandomOperands(100000, [](Rng& rng) {
+    checkMemory(randomInteger(rng), kMemoryForms, rng.range(0, 15) == 0);
+  });
 }
 
 // ---------------------------------------------------------------------------

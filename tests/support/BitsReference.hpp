@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "support/Mpz.hpp"
@@ -46,6 +47,9 @@ namespace detail {
 
 constexpr Int kExponentBound = 1 << 20;  // far beyond any double for 2560-bit values
 constexpr Int kSubnormalExponent = DBL_MIN_EXP - DBL_MANT_DIG;  // -1074, the last bit
+// What the memory checks put around the bytes they expect to be written.
+constexpr unsigned char kFill = 0xa5;
+constexpr Word kOffset = 5;
 
 // |v| div 2^t, rounded to nearest with ties to even when `nearest`, else
 // truncated.
@@ -215,6 +219,60 @@ inline std::vector<Word> indicesAround(Word length) {
 inline Word randomIndex(Rng& rng, Word length) {
   if (rng.coin()) return pick(rng, indicesAround(length));
   return static_cast<Word>(rng.range(0, static_cast<Int>(length) + 130));
+}
+
+// The memory forms of a value type: export to an address and into a byte
+// array, import from an address and from a byte array.
+template <class Value>
+struct MemoryForms {
+  Word (*toAddr)(const Value&, void*, Int);
+  Value (*fromAddr)(Word, const void*, Int);
+  Word (*toArray)(const Value&, num::MutableByteArray_&, Word, Int);
+  Value (*fromArray)(Word, const num::ByteArray_&, Word, Int);
+};
+
+// The magnitude of x exported and imported in both byte orders (msbf 0, 1
+// and another non-zero flag): the bytes are mpz's, nothing around them is
+// written, and with `bounds` a byte string outside its array throws
+// std::out_of_range before any byte of the array changes.
+template <class Value>
+void checkMemory(const Value& x, const MemoryForms<Value>& f, bool bounds) {
+  using detail::kFill;
+  using detail::kOffset;
+  Mpz magnitude;
+  mpz_abs(magnitude.get(), toMpz(x).get());
+  const auto untouched = [](const unsigned char* p, std::size_t n) {
+    return static_cast<std::size_t>(std::count(p, p + n, kFill));
+  };
+  for (const Int msbf : {0, 1, -7}) {
+    const std::vector<unsigned char> want = bytesOf(magnitude, msbf != 0);
+    const Word size = want.size();
+    std::vector<unsigned char> buffer(size + 2 * kOffset, kFill);
+    EXPECT_EQ(f.toAddr(x, buffer.data() + kOffset, msbf), size) << msbf;
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), buffer.begin() + kOffset)) << msbf;
+    EXPECT_EQ(untouched(buffer.data(), buffer.size()), 2 * kOffset + untouched(want.data(), size));
+    EXPECT_TRUE(isValue(f.fromAddr(size, buffer.data() + kOffset, msbf), magnitude)) << msbf;
+    // Zero bytes at the significant end are accepted.
+    std::vector<unsigned char> padded = want;
+    padded.insert(msbf != 0 ? padded.begin() : padded.end(), 9, 0);
+    EXPECT_TRUE(isValue(f.fromAddr(padded.size(), padded.data(), msbf), magnitude)) << msbf;
+
+    num::MutableByteArray_ array = num::MutableByteArray_::allocate(kOffset + size);
+    EXPECT_EQ(f.toArray(x, array, kOffset, msbf), size) << msbf;
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), array.data() + kOffset)) << msbf;
+    if (bounds && size > 0) {
+      num::MutableByteArray_ small = num::MutableByteArray_::allocate(kOffset + size - 1);
+      std::fill(small.data(), small.data() + small.size(), kFill);
+      EXPECT_THROW(f.toArray(x, small, kOffset, msbf), std::out_of_range);
+      EXPECT_EQ(untouched(small.data(), small.size()), small.size());
+    }
+    const num::ByteArray_ frozen = std::move(array).freeze();
+    EXPECT_TRUE(isValue(f.fromArray(size, frozen, kOffset, msbf), magnitude)) << msbf;
+    if (bounds) {
+      EXPECT_THROW(f.fromArray(size + 1, frozen, kOffset, msbf), std::out_of_range);
+      EXPECT_THROW(f.fromArray(1, frozen, kOffset + size + 1, msbf), std::out_of_range);
+    }
+  }
 }
 
 }  // namespace numtest
