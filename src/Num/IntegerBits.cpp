@@ -47,8 +47,9 @@ Integer complementImpl(const Integer& a) {
   return IP(dec(a.magnitude()));
 }
 
-// In each operation an IS first operand other than 0 and -1 meets a
-// multi-word second one after the exchange at the top.
+// Each operation puts a single-word operand first, settles 0 and -1 (which
+// need no limb), then combines a word other than those with a multi-word
+// value, or two multi-word values.
 Integer andImpl(const Integer& a, const Integer& b) {
   if (!a.isIS() && b.isIS()) return andImpl(b, a);
   if (a.isIS()) {
