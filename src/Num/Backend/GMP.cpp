@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstring>
 #include <functional>
 
 #include "Num/WordArray.hpp"
