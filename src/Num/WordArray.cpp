@@ -4,17 +4,12 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <functional>
+
+#include "Overlap.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
 
 namespace {
-
-// Whether {r, n} is {a, n} itself or shares no word with it.  std::less_equal
-// orders pointers into unrelated arrays, where the built-in <= does not.
-[[maybe_unused]] bool sameOrSeparate(const Word* r, const Word* a, Int n) noexcept {
-  return r == a || std::less_equal<>{}(r + n, a) || std::less_equal<>{}(a + n, r);
-}
 
 Int clzFrom(const Word* p, Int i) noexcept {
   Int z = 0;
@@ -75,7 +70,7 @@ Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const WordArray_& b) 
 }
 
 Word wordsAddWord(Word* r, const Word* a, Int n, Word c) noexcept {
-  assert(sameOrSeparate(r, a, n));
+  assert(detail::sameOrSeparate(r, n, a, n));
   Int i = 0;
   for (; c != 0 && i < n; ++i) {
     const Word s = a[i] + c;
@@ -87,7 +82,7 @@ Word wordsAddWord(Word* r, const Word* a, Int n, Word c) noexcept {
 }
 
 Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept {
-  assert(sameOrSeparate(r, a, n));
+  assert(detail::sameOrSeparate(r, n, a, n));
   Int i = 0;
   for (; c != 0 && i < n; ++i) {
     const Word x = a[i];  // read before r[i] is written: r may be a

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cassert>
-#include <functional>
 
+#include "../Overlap.hpp"
 #include "Num/WordArray.hpp"
 
 static_assert(sizeof(mp_limb_t) == sizeof(num::Word) && GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0,
@@ -18,17 +18,8 @@ namespace backend::gmp {
 
 namespace {
 
-// True when {p, pn} and {q, qn} share no limb.  std::less_equal orders
-// pointers into unrelated arrays too, where the built-in <= does not.
-[[maybe_unused]] bool separate(const Word* p, Int pn, const Word* q, Int qn) noexcept {
-  return std::less_equal<>{}(p + pn, q) || std::less_equal<>{}(q + qn, p);
-}
-
-// The aliasing GMP allows between an output and an input: the very same
-// array, or no common limb.
-[[maybe_unused]] bool sameOrSeparate(const Word* r, Int rn, const Word* a, Int an) noexcept {
-  return r == a || separate(r, rn, a, an);
-}
+using detail::sameOrSeparate;
+using detail::separate;
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 
 #include <cassert>
 #include <cstring>
-#include <functional>
 
+#include "../Overlap.hpp"
 #include "Num/Backend/GMP.hpp"
 #include "Num/gmp_wrappers.h"
 
@@ -14,20 +14,13 @@ namespace backend::gmp {
 
 namespace {
 
-// True when {p, pn} and {q, qn} share no limb (std::less_equal orders
-// pointers into unrelated arrays too, where the built-in <= does not).
-[[maybe_unused]] bool apart(const Word* p, Int pn, const Word* q, Int qn) noexcept {
-  return std::less_equal<>{}(p + pn, q) || std::less_equal<>{}(q + qn, p);
-}
-
-[[maybe_unused]] bool apart(const MutableWordArray_& r, const WordArray_& a) noexcept {
-  return apart(r.data(), r.size(), a.data(), a.size());
-}
+using detail::sameOrSeparate;
+using detail::separate;
 
 // The overlap the limb-wise bindings allow: r is a or b itself, or apart.
 [[maybe_unused]] bool logicOverlapOk(const Word* r, const Word* a, const Word* b,
                                      Int count) noexcept {
-  return (r == a || apart(r, count, a, count)) && (r == b || apart(r, count, b, count));
+  return sameOrSeparate(r, count, a, count) && sameOrSeparate(r, count, b, count);
 }
 
 constexpr Word kLimbBits = 64;
@@ -52,7 +45,7 @@ void combineKeepingLonger(MutableWordArray_& r, const WordArray_& a, const WordA
   const WordArray_& x = swap ? b : a;
   const WordArray_& y = swap ? a : b;
   assert(y.size() >= 1 && r.size() == x.size());
-  assert(apart(r, a) && apart(r, b));
+  assert(separate(r, a) && separate(r, b));
   op(r.data(), x.data(), y.data(), y.size());
   copyLimbs(r.data() + y.size(), x.data() + y.size(), x.size() - y.size());
 }
@@ -63,20 +56,20 @@ void combineKeepingLonger(MutableWordArray_& r, const WordArray_& a, const WordA
 // Bindings.
 
 Word c_mpn_lshift(Word* r, const Word* a, Int na, Word n) noexcept {
-  assert(na >= 1 && (r == a || apart(r, shiftedLeftSize(na, n), a, na)));
+  assert(na >= 1 && (r == a || separate(r, shiftedLeftSize(na, n), a, na)));
   return numkit_mpn_lshift(r, a, na, n);
 }
 
 Word c_mpn_rshift(Word* r, const Word* a, Int na, Word n) noexcept {
   assert(na >= 1 && n / kLimbBits < static_cast<Word>(na));
-  assert(r == a || apart(r, na - static_cast<Int>(n / kLimbBits), a, na));
+  assert(r == a || separate(r, na - static_cast<Int>(n / kLimbBits), a, na));
   return numkit_mpn_rshift(r, a, na, n);
 }
 
 Word c_mpn_rshift_2c(Word* r, const Word* a, Int na, Word n) noexcept {
   assert(na >= 1 && n / kLimbBits < static_cast<Word>(na));
   assert(r == a ||
-         apart(r, na - static_cast<Int>(n / kLimbBits) + (n % kLimbBits == 0 ? 1 : 0), a, na));
+         separate(r, na - static_cast<Int>(n / kLimbBits) + (n % kLimbBits == 0 ? 1 : 0), a, na));
   return numkit_mpn_rshift_2c(r, a, na, n);
 }
 
@@ -109,19 +102,19 @@ Word c_mpn_popcount(const Word* a, Int count) noexcept {
 // Shifts.
 
 void bignat_shiftl(MutableWordArray_& r, const WordArray_& a, Word n) noexcept {
-  assert(a.size() >= 1 && n >= 1 && r.size() == shiftedLeftSize(a.size(), n) && apart(r, a));
+  assert(a.size() >= 1 && n >= 1 && r.size() == shiftedLeftSize(a.size(), n) && separate(r, a));
   c_mpn_lshift(r.data(), a.data(), a.size(), n);
 }
 
 void bignat_shiftr(MutableWordArray_& r, const WordArray_& a, Word n) noexcept {
   assert(n >= 1 && n / kLimbBits < static_cast<Word>(a.size()));
-  assert(r.size() == a.size() - static_cast<Int>(n / kLimbBits) && apart(r, a));
+  assert(r.size() == a.size() - static_cast<Int>(n / kLimbBits) && separate(r, a));
   c_mpn_rshift(r.data(), a.data(), a.size(), n);
 }
 
 void bignat_shiftr_neg(MutableWordArray_& r, const WordArray_& a, Word n) noexcept {
   assert(n >= 1 && n / kLimbBits < static_cast<Word>(a.size()));
-  assert(r.size() == a.size() - static_cast<Int>((n - 1) / kLimbBits) && apart(r, a));
+  assert(r.size() == a.size() - static_cast<Int>((n - 1) / kLimbBits) && separate(r, a));
   c_mpn_rshift_2c(r.data(), a.data(), a.size(), n);
 }
 
@@ -130,14 +123,14 @@ void bignat_shiftr_neg(MutableWordArray_& r, const WordArray_& a, Word n) noexce
 
 void bignat_and(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   const Int m = a.size() < b.size() ? a.size() : b.size();
-  assert(m >= 1 && r.size() == m && apart(r, a) && apart(r, b));
+  assert(m >= 1 && r.size() == m && separate(r, a) && separate(r, b));
   c_mpn_and_n(r.data(), a.data(), b.data(), m);
 }
 
 void bignat_and_not(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   const Int na = a.size();
   const Int m = na < b.size() ? na : b.size();
-  assert(m >= 1 && r.size() == na && apart(r, a) && apart(r, b));
+  assert(m >= 1 && r.size() == na && separate(r, a) && separate(r, b));
   c_mpn_andn_n(r.data(), a.data(), b.data(), m);
   // b's limbs above a cannot set a bit; a's above b are kept as they are.
   copyLimbs(r.data() + m, a.data() + m, na - m);

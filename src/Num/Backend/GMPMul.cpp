@@ -2,8 +2,8 @@
 #include <gmp.h>
 
 #include <cassert>
-#include <functional>
 
+#include "../Overlap.hpp"
 #include "Num/Backend/GMP.hpp"
 #include "Num/Integer.hpp"
 #include "Num/Natural.hpp"
@@ -15,15 +15,7 @@ namespace backend::gmp {
 
 namespace {
 
-// True when {p, pn} and {q, qn} share no limb (std::less_equal orders
-// pointers into unrelated arrays too, where the built-in <= does not).
-[[maybe_unused]] bool disjoint(const Word* p, Int pn, const Word* q, Int qn) noexcept {
-  return std::less_equal<>{}(p + pn, q) || std::less_equal<>{}(q + qn, p);
-}
-
-[[maybe_unused]] bool disjoint(const MutableWordArray_& r, const WordArray_& a) noexcept {
-  return disjoint(r.data(), r.size(), a.data(), a.size());
-}
+using detail::separate;
 
 // The signed size of a magnitude of n limbs whose sign flag is s.
 Int signedSize(Int s, Int n) noexcept { return s != 0 ? -n : n; }
@@ -35,42 +27,42 @@ Int signedSize(Int s, Int n) noexcept { return s != 0 ? -n : n; }
 
 Word c_mpn_mul(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
   assert(na >= nb && nb >= 1);
-  assert(disjoint(r, na + nb, a, na) && disjoint(r, na + nb, b, nb));
+  assert(separate(r, na + nb, a, na) && separate(r, na + nb, b, nb));
   return mpn_mul(r, a, na, b, nb);
 }
 
 void c_mpn_sqr(Word* r, const Word* a, Int n) noexcept {
-  assert(n >= 1 && disjoint(r, 2 * n, a, n));
+  assert(n >= 1 && separate(r, 2 * n, a, n));
   mpn_sqr(r, a, n);
 }
 
 Word c_mpn_mul_1(Word* r, const Word* a, Int na, Word w) noexcept {
-  assert(na >= 1 && (r == a || disjoint(r, na, a, na)));
+  assert(na >= 1 && (r == a || separate(r, na, a, na)));
   return mpn_mul_1(r, a, na, w);
 }
 
 void c_mpn_tdiv_qr(Word* q, Word* r, Int qxn, const Word* n, Int nn, const Word* d,
                    Int dn) noexcept {
   assert(qxn == 0 && nn >= dn && dn >= 1 && d[dn - 1] != 0);
-  assert(disjoint(q, nn - dn + 1, n, nn) && disjoint(q, nn - dn + 1, d, dn) &&
-         disjoint(q, nn - dn + 1, r, dn));
-  assert((r == n || disjoint(r, dn, n, nn)) && disjoint(r, dn, d, dn));
+  assert(separate(q, nn - dn + 1, n, nn) && separate(q, nn - dn + 1, d, dn) &&
+         separate(q, nn - dn + 1, r, dn));
+  assert((r == n || separate(r, dn, n, nn)) && separate(r, dn, d, dn));
   mpn_tdiv_qr(q, r, qxn, n, nn, d, dn);
 }
 
 void c_mpn_tdiv_q(Word* q, const Word* n, Int nn, const Word* d, Int dn) noexcept {
-  assert(disjoint(q, nn - dn + 1, n, nn) && disjoint(q, nn - dn + 1, d, dn));
+  assert(separate(q, nn - dn + 1, n, nn) && separate(q, nn - dn + 1, d, dn));
   numkit_mpn_tdiv_q(q, n, nn, d, dn);
 }
 
 void c_mpn_tdiv_r(Word* r, const Word* n, Int nn, const Word* d, Int dn) noexcept {
-  assert((r == n || disjoint(r, dn, n, nn)) && disjoint(r, dn, d, dn));
+  assert((r == n || separate(r, dn, n, nn)) && separate(r, dn, d, dn));
   numkit_mpn_tdiv_r(r, n, nn, d, dn);
 }
 
 Word c_mpn_divrem_1(Word* q, Int qxn, const Word* n, Int nn, Word d0) noexcept {
   assert(d0 != 0 && qxn >= 0 && nn >= 0);
-  assert((q == n && qxn == 0) || disjoint(q, qxn + nn, n, nn));
+  assert((q == n && qxn == 0) || separate(q, qxn + nn, n, nn));
   return mpn_divrem_1(q, qxn, n, nn, d0);
 }
 
@@ -80,7 +72,7 @@ Word c_mpn_mod_1(const Word* n, Int nn, Word d0) noexcept {
 }
 
 Int c_mpn_gcd_(Word* r, const Word* x, Int xn, const Word* y, Int yn) noexcept {
-  assert(disjoint(r, yn, x, xn) && disjoint(r, yn, y, yn));
+  assert(separate(r, yn, x, xn) && separate(r, yn, y, yn));
   return narrowGmpSize_(numkit_mpn_gcd(r, x, xn, y, yn));
 }
 
@@ -111,17 +103,17 @@ double c_mpn_get_d(const Word* a, Int an, Int e) noexcept { return numkit_mpn_ge
 
 void bignat_mul(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   assert(a.size() >= b.size() && b.size() >= 1 && r.size() == a.size() + b.size());
-  assert(disjoint(r, a) && disjoint(r, b));
+  assert(separate(r, a) && separate(r, b));
   c_mpn_mul(r.data(), a.data(), a.size(), b.data(), b.size());
 }
 
 void bignat_sqr(MutableWordArray_& r, const WordArray_& a) noexcept {
-  assert(a.size() >= 1 && r.size() == 2 * a.size() && disjoint(r, a));
+  assert(a.size() >= 1 && r.size() == 2 * a.size() && separate(r, a));
   c_mpn_sqr(r.data(), a.data(), a.size());
 }
 
 void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
-  assert(a.size() >= 1 && r.size() == a.size() + 1 && disjoint(r, a));
+  assert(a.size() >= 1 && r.size() == a.size() + 1 && separate(r, a));
   const Word c = c_mpn_mul_1(r.data(), a.data(), a.size(), w);
   if (c != 0) {
     r[r.size() - 1] = c;
@@ -136,29 +128,29 @@ void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
 void bignat_quotrem(MutableWordArray_& q, MutableWordArray_& r, const WordArray_& n,
                     const WordArray_& d) noexcept {
   assert(q.size() == n.size() - d.size() + 1 && r.size() == d.size());
-  assert(disjoint(q, n) && disjoint(q, d) && disjoint(r, n) && disjoint(r, d));
+  assert(separate(q, n) && separate(q, d) && separate(r, n) && separate(r, d));
   c_mpn_tdiv_qr(q.data(), r.data(), 0, n.data(), n.size(), d.data(), d.size());
 }
 
 void bignat_quot(MutableWordArray_& q, const WordArray_& n, const WordArray_& d) noexcept {
   assert(n.size() >= d.size() && d.size() >= 1 && q.size() == n.size() - d.size() + 1);
-  assert(d[d.size() - 1] != 0 && disjoint(q, n) && disjoint(q, d));
+  assert(d[d.size() - 1] != 0 && separate(q, n) && separate(q, d));
   c_mpn_tdiv_q(q.data(), n.data(), n.size(), d.data(), d.size());
 }
 
 void bignat_rem(MutableWordArray_& r, const WordArray_& n, const WordArray_& d) noexcept {
   assert(n.size() >= d.size() && d.size() >= 1 && r.size() == d.size());
-  assert(d[d.size() - 1] != 0 && disjoint(r, n) && disjoint(r, d));
+  assert(d[d.size() - 1] != 0 && separate(r, n) && separate(r, d));
   c_mpn_tdiv_r(r.data(), n.data(), n.size(), d.data(), d.size());
 }
 
 Word bignat_quotrem_word(MutableWordArray_& q, const WordArray_& n, Word d0) noexcept {
-  assert(q.size() == n.size() && disjoint(q, n));
+  assert(q.size() == n.size() && separate(q, n));
   return c_mpn_divrem_1(q.data(), 0, n.data(), n.size(), d0);
 }
 
 void bignat_quot_word(MutableWordArray_& q, const WordArray_& n, Word d0) noexcept {
-  assert(q.size() == n.size() && disjoint(q, n));
+  assert(q.size() == n.size() && separate(q, n));
   c_mpn_divrem_1(q.data(), 0, n.data(), n.size(), d0);
 }
 
@@ -171,7 +163,7 @@ Word bignat_rem_word(const WordArray_& n, Word d0) noexcept {
 
 void bignat_gcd(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   assert(a.size() >= b.size() && b.size() >= 1 && r.size() == b.size());
-  assert(disjoint(r, a) && disjoint(r, b));
+  assert(separate(r, a) && separate(r, b));
   r.setSize(c_mpn_gcd_(r.data(), a.data(), a.size(), b.data(), b.size()));
 }
 
@@ -187,7 +179,7 @@ Word bignat_gcd_word_word(Word x, Word y) noexcept { return numkit_gcd_word(x, y
 void sbignat_powmod(MutableWordArray_& r, Int sb, const WordArray_& b, const WordArray_& e,
                     const WordArray_& m) noexcept {
   assert((sb == b.size() || sb == -b.size()) && m.size() >= 1 && r.size() == m.size());
-  assert(disjoint(r, b) && disjoint(r, e) && disjoint(r, m));
+  assert(separate(r, b) && separate(r, e) && separate(r, m));
   r.setSize(numkit_powm_(r.data(), b.data(), sb, e.data(), e.size(), m.data(), m.size()));
 }
 
