@@ -16,17 +16,9 @@ namespace detail {
 
 namespace {
 
-using Borrowed = BorrowedValue<Integer, IntegerAccess, IntegerRep>;
-
-template <auto f>
-IntegerRep onBorrowed(IntegerRep a, IntegerRep b) {
-  const Borrowed ba(a), bb(b);
-  return IntegerAccess::release(f(ba.get(), bb.get()));
-}
-template <auto f>
-IntegerRep onBorrowedWord(IntegerRep a, Word s) {
-  const Borrowed ba(a);
-  return IntegerAccess::release(f(ba.get(), s));
+template <auto f, class... Args>
+auto onBorrowed(Args... args) {
+  return callBorrowed<f, IntegerAccess, IntegerRep>(args...);
 }
 
 // A negative value -m has the bits of NOT (m - 1).  The operations below
@@ -146,12 +138,9 @@ Integer shiftLImpl(const Integer& a, Word s) {
 IntegerRep integerAndSlow(IntegerRep a, IntegerRep b) { return onBorrowed<andImpl>(a, b); }
 IntegerRep integerOrSlow(IntegerRep a, IntegerRep b) { return onBorrowed<orImpl>(a, b); }
 IntegerRep integerXorSlow(IntegerRep a, IntegerRep b) { return onBorrowed<xorImpl>(a, b); }
-IntegerRep integerComplementSlow(IntegerRep a) {
-  const Borrowed ba(a);
-  return IntegerAccess::release(complementImpl(ba.get()));
-}
-IntegerRep integerShiftLSlow(IntegerRep a, Word s) { return onBorrowedWord<shiftLImpl>(a, s); }
-IntegerRep integerShiftRSlow(IntegerRep a, Word s) { return onBorrowedWord<shiftRImpl>(a, s); }
+IntegerRep integerComplementSlow(IntegerRep a) { return onBorrowed<complementImpl>(a); }
+IntegerRep integerShiftLSlow(IntegerRep a, Word s) { return onBorrowed<shiftLImpl>(a, s); }
+IntegerRep integerShiftRSlow(IntegerRep a, Word s) { return onBorrowed<shiftRImpl>(a, s); }
 
 IntegerRep integerBitSlow(Word i) {
   if (i < 63) return IntegerAccess::release(IS(Int{1} << i));

@@ -141,18 +141,9 @@ Integer modImpl(const Integer& n, const Integer& d) {
   return std::move(divModImpl(n, d).second);
 }
 
-using Borrowed = detail::BorrowedValue<Integer, detail::IntegerAccess, detail::IntegerRep>;
-
-// f of the caller's two values; an Integer result goes back as a rep that
-// carries its reference.
-template <auto f>
-auto onBorrowed(detail::IntegerRep x, detail::IntegerRep y) {
-  const Borrowed bx(x), by(y);
-  if constexpr (std::is_same_v<decltype(f(bx.get(), by.get())), Integer>) {
-    return detail::IntegerAccess::release(f(bx.get(), by.get()));
-  } else {
-    return f(bx.get(), by.get());
-  }
+template <auto f, class... Args>
+auto onBorrowed(Args... args) {
+  return detail::callBorrowed<f, detail::IntegerAccess, detail::IntegerRep>(args...);
 }
 
 }  // namespace

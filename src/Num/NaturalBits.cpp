@@ -16,17 +16,9 @@ namespace detail {
 
 namespace {
 
-using Borrowed = BorrowedValue<Natural, NaturalAccess, NaturalRep>;
-
-template <auto f>
-NaturalRep onBorrowed(NaturalRep a, NaturalRep b) {
-  const Borrowed ba(a), bb(b);
-  return NaturalAccess::release(f(ba.get(), bb.get()));
-}
-template <auto f>
-NaturalRep onBorrowedWord(NaturalRep n, Word s) {
-  const Borrowed bn(n);
-  return NaturalAccess::release(f(bn.get(), s));
+template <auto f, class... Args>
+auto onBorrowed(Args... args) {
+  return callBorrowed<f, NaturalAccess, NaturalRep>(args...);
 }
 
 // An AND with a single word can only keep bits of limb 0.
@@ -101,12 +93,12 @@ NaturalRep naturalAndSlow(NaturalRep a, NaturalRep b) { return onBorrowed<andImp
 NaturalRep naturalAndNotSlow(NaturalRep a, NaturalRep b) { return onBorrowed<andNotImpl>(a, b); }
 NaturalRep naturalOrSlow(NaturalRep a, NaturalRep b) { return onBorrowed<orImpl>(a, b); }
 NaturalRep naturalXorSlow(NaturalRep a, NaturalRep b) { return onBorrowed<xorImpl>(a, b); }
-NaturalRep naturalShiftLSlow(NaturalRep n, Word s) { return onBorrowedWord<shiftLImpl>(n, s); }
-NaturalRep naturalShiftRSlow(NaturalRep n, Word s) { return onBorrowedWord<shiftRImpl>(n, s); }
-NaturalRep naturalSetBitSlow(NaturalRep n, Word i) { return onBorrowedWord<setBitImpl>(n, i); }
-NaturalRep naturalClearBitSlow(NaturalRep n, Word i) { return onBorrowedWord<clearBitImpl>(n, i); }
+NaturalRep naturalShiftLSlow(NaturalRep n, Word s) { return onBorrowed<shiftLImpl>(n, s); }
+NaturalRep naturalShiftRSlow(NaturalRep n, Word s) { return onBorrowed<shiftRImpl>(n, s); }
+NaturalRep naturalSetBitSlow(NaturalRep n, Word i) { return onBorrowed<setBitImpl>(n, i); }
+NaturalRep naturalClearBitSlow(NaturalRep n, Word i) { return onBorrowed<clearBitImpl>(n, i); }
 NaturalRep naturalComplementBitSlow(NaturalRep n, Word i) {
-  return onBorrowedWord<complementBitImpl>(n, i);
+  return onBorrowed<complementBitImpl>(n, i);
 }
 
 NaturalRep naturalBitSlow(Word i) {

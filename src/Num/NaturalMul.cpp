@@ -12,18 +12,9 @@ namespace detail {
 
 namespace {
 
-using Borrowed = BorrowedValue<Natural, NaturalAccess, NaturalRep>;
-
-// f of the caller's two values; a Natural result goes back as a rep that
-// carries its reference.
-template <auto f>
-auto onBorrowed(NaturalRep a, NaturalRep b) {
-  const Borrowed ba(a), bb(b);
-  if constexpr (std::is_same_v<decltype(f(ba.get(), bb.get())), Natural>) {
-    return NaturalAccess::release(f(ba.get(), bb.get()));
-  } else {
-    return f(ba.get(), bb.get());
-  }
+template <auto f, class... Args>
+auto onBorrowed(Args... args) {
+  return callBorrowed<f, NaturalAccess, NaturalRep>(args...);
 }
 
 // A product with a multi-word factor and a factor of at least 2 is at least
