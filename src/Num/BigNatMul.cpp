@@ -4,6 +4,7 @@
 // operands, one-limb operands, in that order), so the multi-limb kernels
 // only see the general case; their results are allocated once at the
 // largest size they can need and trimmed in place.
+#include <tuple>
 #include <utility>
 
 #include "Num/Backend.hpp"
@@ -143,6 +144,10 @@ std::pair<BigNat_, Word> bigNatQuotRemWord_(const BigNat_& a, Word w) {
     if (a0 == w) return {bigNatOne_(), 0};
     return {wordArrayFromWord_(a0 / w), a0 % w};
   }
+  if (a.size() == 2) {
+    const auto [q1, q0, r] = quotRemWord3_(a[1], a[0], w);
+    return {bigNatFromWord2_(q1, q0), r};
+  }
   Word r = 0;
   BigNat_ q = withNewWordArrayTrimmed_(
       a.size(), [&](MutableWordArray_& m) { r = backend::bignat_quotrem_word(m, a, w); });
@@ -154,6 +159,10 @@ BigNat_ bigNatQuotWord_(const BigNat_& a, Word w) {
   if (w == 1) return a;
   if (a.size() == 0) return bigNatZero_();
   if (a.size() == 1) return bigNatFromWord_(a[0] / w);
+  if (a.size() == 2) {
+    const auto qr = quotRemWord3_(a[1], a[0], w);
+    return bigNatFromWord2_(std::get<0>(qr), std::get<1>(qr));
+  }
   return withNewWordArrayTrimmed_(
       a.size(), [&](MutableWordArray_& q) { backend::bignat_quot_word(q, a, w); });
 }
@@ -162,6 +171,9 @@ Word bigNatRemWord_(const BigNat_& a, Word w) {
   if (w == 0) raiseDivZero();
   if (w == 1 || a.size() == 0) return 0;
   if (a.size() == 1) return a[0] % w;
+  // Two limbs take two machine divisions; the kernel would first work out an
+  // inverse of w, which costs more than that.
+  if (a.size() == 2) return std::get<2>(quotRemWord3_(a[1], a[0], w));
   return backend::bignat_rem_word(a, w);
 }
 
