@@ -71,12 +71,12 @@ namespace {
 // loads and stores instead of a trip through malloc and free.  A block freed
 // on another thread simply joins that thread's list.
 constexpr std::size_t kSmallestClassBytes = kMinCapacityBytes;
-constexpr std::size_t kClasses = 10;  // 32 bytes (4 limbs) .. 16 KiB (2048 limbs)
+constexpr std::size_t kClasses = 12;  // 32 bytes (4 limbs) .. 64 KiB (8192 limbs)
 constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
 // Blocks kept per class and thread: many small ones, a couple of large ones
-// (at most about 94 KiB per thread in all).
-constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2};
+// (at most about 290 KiB per thread in all).
+constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2, 2, 2};
 
 // The lists of the classes above the smallest; with AddressSanitizer the
 // smallest class's list lives here too, out of reach of the inline paths.

@@ -1,6 +1,7 @@
 // The multiplicative kernels on GMP's mpn layer and the C limb wrappers.
 #include <gmp.h>
 
+#include <algorithm>
 #include <cassert>
 
 #include "../Overlap.hpp"
@@ -135,7 +136,18 @@ void bignat_quotrem(MutableWordArray_& q, MutableWordArray_& r, const WordArray_
 void bignat_quot(MutableWordArray_& q, const WordArray_& n, const WordArray_& d) noexcept {
   assert(n.size() >= d.size() && d.size() >= 1 && q.size() == n.size() - d.size() + 1);
   assert(d[d.size() - 1] != 0 && separate(q, n) && separate(q, d));
-  c_mpn_tdiv_q(q.data(), n.data(), n.size(), d.data(), d.size());
+  // mpz_tdiv_q finds a short quotient from the top limbs alone, where
+  // mpn_tdiv_qr would also build the whole remainder: on a large dividend
+  // with a quotient of a limb or two that is most of the work.
+  mpz_t nz;
+  mpz_t dz;
+  mpz_t qz;
+  mpz_init(qz);
+  mpz_tdiv_q(qz, mpz_roinit_n(nz, n.data(), n.size()), mpz_roinit_n(dz, d.data(), d.size()));
+  const auto qn = static_cast<Int>(mpz_size(qz));
+  std::copy_n(mpz_limbs_read(qz), qn, q.data());
+  std::fill(q.data() + qn, q.data() + q.size(), Word{0});
+  mpz_clear(qz);
 }
 
 void bignat_rem(MutableWordArray_& r, const WordArray_& n, const WordArray_& d) noexcept {
