@@ -28,7 +28,6 @@ using num::NB;
 using num::NS;
 
 constexpr Word kOnes = ~Word{0};
-constexpr Word kTop = Word{1} << 63;
 
 Natural nb(const std::vector<Word>& limbs) { return NB(bigNatFromLimbs(limbs)); }
 
