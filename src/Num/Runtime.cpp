@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #if NUMKIT_ASAN
 #include <sanitizer/asan_interface.h>
@@ -77,6 +78,8 @@ constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1
 // Blocks kept per class and thread: many small ones, a couple of large ones
 // (at most about 290 KiB per thread in all).
 constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2, 2, 2};
+static_assert(*std::max_element(std::begin(kCacheLimits), std::end(kCacheLimits)) <= INT8_MAX,
+              "the room of a list fits its byte");
 
 // The lists of the classes above the smallest; with AddressSanitizer the
 // smallest class's list lives here too, out of reach of the inline paths.
@@ -84,8 +87,8 @@ constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2, 2, 2}
 // pointer.  Zero room means "full", as for smallBlocks.
 struct OtherLists {
   BlockHeader* head[kClasses];
-  int room[kClasses];
-  bool armed;  // the thread's lists have been given room and a cleanup
+  std::int8_t room[kClasses];  // at most the largest limit, 32: one byte keeps static TLS small
+  bool armed;                  // the thread's lists have been given room and a cleanup
 };
 constinit __thread OtherLists otherLists __attribute__((tls_model("initial-exec"))) = {};
 
@@ -115,7 +118,7 @@ void addRoom(std::size_t c, std::int64_t d) noexcept {
   if (exportedList(c)) {
     smallBlocks.room += d;
   } else {
-    otherLists.room[c] += static_cast<int>(d);
+    otherLists.room[c] = static_cast<std::int8_t>(otherLists.room[c] + d);
   }
 }
 
