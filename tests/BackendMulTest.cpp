@@ -1,9 +1,6 @@
-// The multiplicative kernels where the BigNat layer cannot reach them: the
-// sizes of untrimmed outputs, and the whole-number kernels (extended gcd,
-// modular inverse, modular power of a signed base) against mpz.
+// The whole-number multiplicative kernels the BigNat layer cannot reach
+// (extended gcd, modular inverse, modular power of a signed base) against mpz.
 #include <gtest/gtest.h>
-
-#include <vector>
 
 #include "Num/Backend.hpp"
 #include "Num/Integer.hpp"
@@ -15,10 +12,7 @@ namespace {
 
 using num::Int;
 using num::Integer;
-using num::MutableWordArray_;
 using num::Natural;
-using num::Word;
-using num::WordArray_;
 using numtest::isInteger;
 using numtest::isNatural;
 using numtest::makeInteger;
@@ -26,46 +20,6 @@ using numtest::makeNatural;
 using numtest::Mpz;
 using numtest::toMpz;
 namespace be = num::backend;
-
-constexpr Word kTop = Word{1} << 63;
-
-WordArray_ raw(const std::vector<Word>& limbs) {
-  return num::withNewWordArray_(static_cast<Int>(limbs.size()), [&](MutableWordArray_& a) {
-    std::copy(limbs.begin(), limbs.end(), a.data());
-  });
-}
-std::vector<Word> limbsOf(const MutableWordArray_& a) {
-  return std::vector<Word>(a.data(), a.data() + a.size());
-}
-
-TEST(BackendMulKernels, OutputSizes) {
-  MutableWordArray_ r = num::newWordArray_(2);
-  be::bignat_mul_word(r, raw({kTop}), 2);
-  EXPECT_EQ(limbsOf(r), (std::vector<Word>{0, 1}));
-  r = num::newWordArray_(2);
-  be::bignat_mul_word(r, raw({3}), 5);
-  EXPECT_EQ(limbsOf(r), (std::vector<Word>{15}));  // shrunk by one limb
-
-  MutableWordArray_ q = num::newWordArray_(2);  // not trimmed: the top limb stays
-  EXPECT_EQ(be::bignat_quotrem_word(q, raw({10, 1}), 3), 2U);
-  EXPECT_EQ(limbsOf(q), (std::vector<Word>{~Word{0} / 3 + 3, 0}));
-
-  MutableWordArray_ g = num::newWordArray_(1);
-  be::bignat_gcd(g, raw({0, 1}), raw({6}));
-  EXPECT_EQ(limbsOf(g), (std::vector<Word>{2}));
-
-  MutableWordArray_ p = num::newWordArray_(2);  // shrunk to the result: 2^64 mod (2^64 + 1)
-  be::bignat_powmod(p, raw({0, 1}), raw({1}), raw({1, 1}));
-  EXPECT_EQ(limbsOf(p), (std::vector<Word>{0, 1}));
-  p = num::newWordArray_(2);
-  be::sbignat_powmod(p, -1, raw({2}), raw({3}), raw({5, 1}));  // (-8) mod (2^64 + 5)
-  EXPECT_EQ(limbsOf(p), (std::vector<Word>{~Word{0} - 2}));
-
-  EXPECT_EQ(be::bignat_powmod_words(2, 10, 1000), 24U);
-  EXPECT_EQ(be::bignat_encode_double(raw({3}), -1), 1.5);
-  EXPECT_TRUE(be::sbignat_recip_mod(0, raw({2}), raw({4})).size() == 0);
-  EXPECT_EQ(be::sbignat_recip_mod(1, raw({3}), raw({7}))[0], 2U);
-}
 
 // The extended gcd of one pair: g = gcd, a x + b y = g, and the cofactors
 // mpz_gcdext chooses.
@@ -77,9 +31,10 @@ void checkGcde(const Integer& a, const Integer& b) {
   Mpz t;
   mpz_gcdext(g.get(), s.get(), t.get(), ma.get(), mb.get());
   const auto [gg, x, y] = be::integer_gcde(a, b);
-  ASSERT_TRUE(isInteger(gg, g)) << "a = " << ma.str() << ", b = " << mb.str();
-  ASSERT_TRUE(isInteger(x, s)) << "a = " << ma.str() << ", b = " << mb.str();
-  ASSERT_TRUE(isInteger(y, t)) << "a = " << ma.str() << ", b = " << mb.str();
+  SCOPED_TRACE("a = " + ma.str() + ", b = " + mb.str());
+  ASSERT_TRUE(isInteger(gg, g));
+  ASSERT_TRUE(isInteger(x, s));
+  ASSERT_TRUE(isInteger(y, t));
   Mpz sum;
   mpz_mul(sum.get(), ma.get(), toMpz(x).get());
   mpz_addmul(sum.get(), mb.get(), toMpz(y).get());

@@ -1,15 +1,12 @@
 // BigNat bit operations, shifts, bit counts, logarithms and digit counts
 // against mpz, with the normal form of every result; the arguments and
-// shared constants the operations promise to return; the untrimmed outputs
-// of the kernels; overflow for bases below 2.
+// shared constants the operations promise to return; overflow for bases
+// below 2.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
-#include <string>
 #include <vector>
 
-#include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
 #include "support/BigNatMpz.hpp"
 #include "support/Random.hpp"
@@ -19,10 +16,10 @@ namespace {
 
 using num::BigNat_;
 using num::Int;
-using num::MutableWordArray_;
 using num::Word;
-using num::WordArray_;
+using numtest::apply;
 using numtest::bigNatFromLimbs;
+using numtest::describe;
 using numtest::isBigNat;
 using numtest::Mpz;
 using numtest::toMpz;
@@ -30,29 +27,11 @@ using numtest::toMpz;
 constexpr Word kOnes = ~Word{0};
 constexpr Word kTop = Word{1} << 63;
 
-using MpzOp = void (*)(mpz_ptr, mpz_srcptr, mpz_srcptr);
-Mpz apply(MpzOp f, const Mpz& a, const Mpz& b) {
-  Mpz r;
-  f(r.get(), a.get(), b.get());
-  return r;
-}
-using MpzBitOp = void (*)(mpz_ptr, mpz_srcptr, mp_bitcnt_t);
-Mpz apply(MpzBitOp f, const Mpz& a, Word n) {
-  Mpz r;
-  f(r.get(), a.get(), n);
-  return r;
-}
 using MpzSetBit = void (*)(mpz_ptr, mp_bitcnt_t);
 Mpz withBit(MpzSetBit f, const Mpz& a, Word i) {
   Mpz r = a;
   f(r.get(), i);
   return r;
-}
-
-std::string describe(std::initializer_list<const BigNat_*> operands) {
-  std::string s;
-  for (const BigNat_* x : operands) s += " 0x" + toMpz(*x).str();
-  return s;
 }
 
 // ---------------------------------------------------------------------------
@@ -167,16 +146,10 @@ std::vector<Word> boundaryCounts(const BigNat_& a) {
   return v;
 }
 
-std::vector<BigNat_> specials() {
-  std::vector<BigNat_> v;
-  for (const auto& l : numtest::specialMagnitudes()) v.push_back(bigNatFromLimbs(l));
-  return v;
-}
-
 const Word kBases[] = {2, 3, 7, 10, 16, 36, 62, 255, Word{1} << 32, kTop + 1, kOnes};
 
 TEST(BigNatBitsDifferential, AllPairsOfSpecialValues) {
-  const std::vector<BigNat_> vs = specials();
+  const std::vector<BigNat_> vs = numtest::specials();
   for (const auto& a : vs) {
     for (const auto& b : vs) {
       checkLogic(a, b);
@@ -195,10 +168,7 @@ TEST(BigNatBitsDifferential, AllPairsOfSpecialValues) {
     checkShifts(a, 0);
     checkCounts(a);
     for (Word base : kBases) checkLogs(a, base, a);
-    if (HasFatalFailure()) {
-      ADD_FAILURE() << "operand:" << describe({&a});
-      return;
-    }
+    if (HasFatalFailure()) return void(ADD_FAILURE() << "operand:" << describe({&a}));
   }
 }
 
@@ -231,49 +201,28 @@ Word randomCount(numtest::Rng& rng, const BigNat_& a) {
   return 64 * k + static_cast<Word>(rng.range(0, 2)) - (k == 0 ? 0 : 1);
 }
 
-TEST(BigNatBitsDifferential, RandomLogic) {
+TEST(BigNatBitsDifferential, RandomOperands) {
   numtest::Rng rng;
   for (long it = 0; it < numtest::iterations(100000); ++it) {
     const std::vector<Word> la = rng.limbsOrZero(40);
     const BigNat_ a = bigNatFromLimbs(la);
     const BigNat_ b = randomPartner(rng, la);
+    const Word n = randomCount(rng, a);
     checkLogic(a, b);
     checkWordLogic(a, rng.specialWord());
-    if (HasFatalFailure()) {
-      ADD_FAILURE() << "operands:" << describe({&a, &b});
-      return;
-    }
-  }
-}
-
-TEST(BigNatBitsDifferential, RandomShiftsAndBits) {
-  numtest::Rng rng;
-  for (long it = 0; it < numtest::iterations(100000); ++it) {
-    const BigNat_ a = bigNatFromLimbs(rng.limbsOrZero(40));
-    const Word n = randomCount(rng, a);
     checkShifts(a, n);
     checkBits(a, randomCount(rng, a));
-    if (HasFatalFailure()) {
-      ADD_FAILURE() << "operand:" << describe({&a}) << " n = " << n;
-      return;
-    }
-  }
-}
-
-TEST(BigNatBitsDifferential, RandomCountsAndLogarithms) {
-  numtest::Rng rng;
-  for (long it = 0; it < numtest::iterations(100000); ++it) {
     // Powers of two and their neighbours as well as plain values.
-    BigNat_ a = bigNatFromLimbs(rng.limbsOrZero(40));
+    BigNat_ c = bigNatFromLimbs(rng.limbsOrZero(40));
     if (rng.range(0, 3) == 0) {
-      a = num::bigNatBit(static_cast<Word>(rng.range(0, 2560)));
-      if (rng.coin()) a = num::bigNatAddWord(a, 1);
+      c = num::bigNatBit(static_cast<Word>(rng.range(0, 2560)));
+      if (rng.coin()) c = num::bigNatAddWord(c, 1);
     }
     const Word base = rng.coin() ? static_cast<Word>(rng.range(2, 70)) : rng.specialWord();
-    checkCounts(a);
-    if (base >= 2) checkLogs(a, base, bigNatFromLimbs(rng.limbsOrZero(3)));
+    checkCounts(c);
+    if (base >= 2) checkLogs(c, base, bigNatFromLimbs(rng.limbsOrZero(3)));
     if (HasFatalFailure()) {
-      ADD_FAILURE() << "operand:" << describe({&a}) << " base = " << base;
+      ADD_FAILURE() << "operands:" << describe({&a, &b, &c}) << " n = " << n << " base = " << base;
       return;
     }
   }
@@ -293,33 +242,31 @@ TEST(BigNatBitsIdentity, ArgumentsAndSharedConstants) {
     const char* what;
     BigNat_ got;
     const BigNat_& want;
-  } cases[] = {
-      {"0 and b", num::bigNatAnd(zero, b), zero},
-      {"a and 0", num::bigNatAnd(a, zero), zero},
-      {"0 andNot b", num::bigNatAndNot(zero, b), zero},
-      {"a andNot 0", num::bigNatAndNot(a, zero), a},
-      {"0 or b", num::bigNatOr(zero, b), b},
-      {"a or 0", num::bigNatOr(a, zero), a},
-      {"0 xor b", num::bigNatXor(zero, b), b},
-      {"a xor 0", num::bigNatXor(a, zero), a},
-      {"0 andWord", num::bigNatAndWord_(zero, 5), zero},
-      {"0 andNotWord", num::bigNatAndNotWord_(zero, 5), zero},
-      {"0 andInt", num::bigNatAndInt_(zero, -1), zero},
-      {"a orWord 0", num::bigNatOrWord_(a, 0), a},
-      {"a xorWord 0", num::bigNatXorWord_(a, 0), a},
-      {"a << 0", num::bigNatShiftL(a, 0), a},
-      {"0 << 9", num::bigNatShiftL(zero, 9), zero},
-      {"a >> 0", num::bigNatShiftR(a, 0), a},
-      {"0 >> 9", num::bigNatShiftR(zero, 9), zero},
-      {"a >>neg 0", num::bigNatShiftRNeg_(a, 0), a},
-      {"0 >>neg 9", num::bigNatShiftRNeg_(zero, 9), zero},
-      {"setBit of a set bit", num::bigNatSetBit_(a, 66), a},
-      {"clearBit of a clear bit", num::bigNatClearBit_(a, 2), a},
-      {"clearBit past the top", num::bigNatClearBit_(a, 500), a},
-      {"bit 0", num::bigNatBit(0), num::bigNatOne_()},
-      {"a >> past the top", num::bigNatShiftR(a, 128), num::bigNatZero_()},
-      {"a >>neg past the top", num::bigNatShiftRNeg_(a, 128), num::bigNatZero_()},
-  };
+  } cases[] = {{"0 and b", num::bigNatAnd(zero, b), zero},
+               {"a and 0", num::bigNatAnd(a, zero), zero},
+               {"0 andNot b", num::bigNatAndNot(zero, b), zero},
+               {"a andNot 0", num::bigNatAndNot(a, zero), a},
+               {"0 or b", num::bigNatOr(zero, b), b},
+               {"a or 0", num::bigNatOr(a, zero), a},
+               {"0 xor b", num::bigNatXor(zero, b), b},
+               {"a xor 0", num::bigNatXor(a, zero), a},
+               {"0 andWord", num::bigNatAndWord_(zero, 5), zero},
+               {"0 andNotWord", num::bigNatAndNotWord_(zero, 5), zero},
+               {"0 andInt", num::bigNatAndInt_(zero, -1), zero},
+               {"a orWord 0", num::bigNatOrWord_(a, 0), a},
+               {"a xorWord 0", num::bigNatXorWord_(a, 0), a},
+               {"a << 0", num::bigNatShiftL(a, 0), a},
+               {"0 << 9", num::bigNatShiftL(zero, 9), zero},
+               {"a >> 0", num::bigNatShiftR(a, 0), a},
+               {"0 >> 9", num::bigNatShiftR(zero, 9), zero},
+               {"a >>neg 0", num::bigNatShiftRNeg_(a, 0), a},
+               {"0 >>neg 9", num::bigNatShiftRNeg_(zero, 9), zero},
+               {"setBit of a set bit", num::bigNatSetBit_(a, 66), a},
+               {"clearBit of a clear bit", num::bigNatClearBit_(a, 2), a},
+               {"clearBit past the top", num::bigNatClearBit_(a, 500), a},
+               {"bit 0", num::bigNatBit(0), num::bigNatOne_()},
+               {"a >> past the top", num::bigNatShiftR(a, 128), num::bigNatZero_()},
+               {"a >>neg past the top", num::bigNatShiftRNeg_(a, 128), num::bigNatZero_()}};
   for (const auto& c : cases) EXPECT_TRUE(c.got.sameBlock(c.want)) << c.what;
 }
 
@@ -336,57 +283,10 @@ TEST(BigNatBitsErrors, BasesBelowTwoOverflow) {
       [&] { num::bigNatLogBase(zero, a); },      [&] { num::bigNatLogBase(num::bigNatOne_(), a); },
       [&] { num::bigNatLogBase_(zero, zero); },  [&] { num::bigNatLogBaseWord(0, a); },
       [&] { num::bigNatLogBaseWord_(1, zero); }, [&] { num::bigNatSizeInBase(0, a); },
-      [&] { num::bigNatSizeInBase_(1, a); },     [&] { num::bigNatSizeInBase_(1, zero); },
-  };
+      [&] { num::bigNatSizeInBase_(1, a); },     [&] { num::bigNatSizeInBase_(1, zero); }};
   for (std::size_t i = 0; i < calls.size(); ++i) {
     EXPECT_THROW(calls[i](), num::Overflow) << "call " << i;
   }
-}
-
-// ---------------------------------------------------------------------------
-// Kernels: the outputs the callers trim.
-
-WordArray_ raw(const std::vector<Word>& limbs) {
-  return num::withNewWordArray_(static_cast<Int>(limbs.size()), [&](MutableWordArray_& r) {
-    std::copy(limbs.begin(), limbs.end(), r.data());
-  });
-}
-
-TEST(BigNatBitsKernels, OutputsAreLeftUntrimmed) {
-  namespace be = num::backend;
-  using Logic = void (*)(MutableWordArray_&, const WordArray_&, const WordArray_&) noexcept;
-  using Shift = void (*)(MutableWordArray_&, const WordArray_&, Word) noexcept;
-  struct LogicCase {
-    Logic kernel;
-    std::vector<Word> a, b, want;  // want: the whole output as allocated
-  } logic[] = {
-      {be::bignat_or, {1}, {2, 5}, {3, 5}},     {be::bignat_xor, {7, 1}, {7}, {0, 1}},
-      {be::bignat_xor, {3, 9}, {1, 9}, {2, 0}}, {be::bignat_and_not, {0xF0, 1}, {0x30}, {0xC0, 1}},
-      {be::bignat_and_not, {5}, {4, 7}, {1}},   {be::bignat_and, {6, 1}, {3}, {2}},
-      {be::bignat_and, {6, 1}, {1, 2}, {0, 0}},
-  };
-  for (const auto& c : logic) {
-    MutableWordArray_ r = num::newWordArray_(static_cast<Int>(c.want.size()));
-    c.kernel(r, raw(c.a), raw(c.b));
-    EXPECT_EQ(std::vector<Word>(r.data(), r.data() + r.size()), c.want);
-  }
-  struct ShiftCase {
-    Shift kernel;
-    std::vector<Word> a;
-    Word n;
-    std::vector<Word> want;
-  } shifts[] = {
-      {be::bignat_shiftl, {1}, 1, {2, 0}},         {be::bignat_shiftl, {1}, 64, {0, 1}},
-      {be::bignat_shiftr, {0, 1}, 1, {kTop, 0}},   {be::bignat_shiftr_neg, {3}, 1, {2}},
-      {be::bignat_shiftr_neg, {2}, 1, {1}},        {be::bignat_shiftr_neg, {1, kOnes}, 64, {0, 1}},
-      {be::bignat_shiftr_neg, {0, 1}, 64, {1, 0}},
-  };
-  for (const auto& c : shifts) {
-    MutableWordArray_ r = num::newWordArray_(static_cast<Int>(c.want.size()));
-    c.kernel(r, raw(c.a), c.n);
-    EXPECT_EQ(std::vector<Word>(r.data(), r.data() + r.size()), c.want) << c.n;
-  }
-  EXPECT_EQ(be::bignat_popcount(raw({kOnes, 1})), 65U);
 }
 
 }  // namespace
