@@ -12,11 +12,12 @@
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
-#include <initializer_list>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
 
+#include "support/BigNatMpz.hpp"
 #include "support/Mpz.hpp"
 #include "support/Random.hpp"
 #include "support/ValueMpz.hpp"
@@ -118,25 +119,9 @@ inline std::vector<unsigned char> bytesOf(const Mpz& m, bool bigEndian) {
 
 // Word bases: small ones, powers of two, and ones around 2^32 and 2^64.
 inline const std::vector<Word>& logBases() {
-  static const std::vector<Word> v = {2,
-                                      3,
-                                      4,
-                                      7,
-                                      8,
-                                      10,
-                                      16,
-                                      32,
-                                      36,
-                                      100,
-                                      255,
-                                      256,
-                                      257,
-                                      1000,
-                                      Word{1} << 63,
-                                      ~Word{0} - 1,
-                                      ~Word{0},
-                                      Word{1} << 32,
-                                      (Word{1} << 32) + 15};
+  constexpr Word k = 0x1'0000'0000U, top = k << 31, ones = ~Word{0};
+  static const std::vector<Word> v = {2,   3,   4,   7,    8,   10,       16,   32, 36,    100,
+                                      255, 256, 257, 1000, top, ones - 1, ones, k,  k + 15};
   return v;
 }
 
@@ -183,25 +168,13 @@ inline ::testing::AssertionResult isValue(const num::Integer& got, const Mpz& wa
   return isInteger(got, want);
 }
 
-// The result of one entry point and what it should be.
-template <class Value>
-struct Expect {
-  const char* what;
-  Value got;
-  Mpz want;
-};
-template <class Value>
-void checkAll(std::initializer_list<Expect<Value>> cases, const Value& operand) {
-  for (const Expect<Value>& c : cases) {
-    EXPECT_TRUE(isValue(c.got, c.want)) << c.what << " of 0x" << toMpz(operand).str();
-  }
+inline Mpz absOf(const Mpz& m) {
+  Mpz r;
+  mpz_abs(r.get(), m.get());
+  return r;
 }
-// a after the compound assignment op.
-template <class Value, class Op>
-Value compound(Value a, Op op) {
-  op(a);
-  return a;
-}
+// Left shifts and new bits only up to a bound, so the results stay small.
+constexpr Word kGrowBound = 4096;
 
 inline Word bitLength(const Mpz& m) { return m.sign() == 0 ? 0 : mpz_sizeinbase(m.get(), 2); }
 
@@ -273,6 +246,49 @@ void checkMemory(const Value& x, const MemoryForms<Value>& f, bool bounds) {
       EXPECT_THROW(f.fromArray(1, frozen, kOffset + size + 1, msbf), std::out_of_range);
     }
   }
+}
+
+// The mpz differential of every family over a value type, given by Ops:
+// every pair of special values, then seeded operands.
+template <class Ops, class Value>
+void differentialOnSpecialValues(const std::vector<Value>& values) {
+  for (const Value& a : values) {
+    for (const Value& b : values) {
+      Ops::bitwise(a, b);
+      if (!Ops::isWord(b)) Ops::logBase(b, a);
+    }
+    for (const Word i : indicesAround(bitLength(toMpz(a)))) {
+      Ops::shifts(a, i);
+      Ops::bits(a, i);
+    }
+    Ops::counts(a);
+    for (const Word base : logBases()) Ops::logs(base, a);
+    for (const Int e : encodeExponents(bitLength(toMpz(a)))) Ops::encode(a, e);
+    checkMemory(a, Ops::kMemory, true);
+  }
+}
+
+template <class Ops>
+void differentialOnRandomOperands() {
+  forRandomOperands(100000, [](Rng& rng) {
+    const auto a = Ops::random(rng);
+    const Word length = bitLength(toMpz(a));
+    Ops::bitwise(a, Ops::random(rng));
+    Ops::shifts(a, randomIndex(rng, length));
+    Ops::bits(a, randomIndex(rng, length));
+    Ops::counts(a);
+    const Word base = rng.coin() ? pick(rng, logBases()) : rng.specialWord();
+    if (base >= 2) Ops::logs(base, a);
+    Ops::logBase(Ops::randomMultiWord(rng), a);
+    // Half of the exponents put the value near the bottom of the range.
+    Ops::encode(a, rng.coin() ? pick(rng, encodeExponents(length))
+                              : rng.range(-1140, -1000) - static_cast<Int>(length));
+    double d = 0;
+    const Word bits = rng.word();
+    std::memcpy(&d, &bits, sizeof d);
+    Ops::fromDouble(d);
+    checkMemory(a, Ops::kMemory, rng.range(0, 15) == 0);
+  });
 }
 
 }  // namespace numtest
