@@ -109,7 +109,7 @@ TEST(IntegerMulDifferential, AllPairsOfSpecialValues) {
 }
 
 TEST(IntegerMulDifferential, RandomOperands) {
-  forSeededOperands(100000, [](Rng& rng) {
+  forRandomOperands(100000, [](Rng& rng) {
     const Integer x = randomInteger(rng);
     checkPair(x, rng.range(0, 7) == 0 ? x : randomInteger(rng));
     const Integer d = makeInteger(rng.coin(), divisorMagnitude(rng, toMpz(x)));

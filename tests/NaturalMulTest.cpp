@@ -54,7 +54,7 @@ TEST(NaturalMulDifferential, AllPairsAndTriplesOfSpecialValues) {
 }
 
 TEST(NaturalMulDifferential, RandomOperands) {
-  forSeededOperands(100000, [](Rng& rng) {
+  forRandomOperands(100000, [](Rng& rng) {
     const Natural a = randomNatural(rng);
     checkPair(a, rng.range(0, 7) == 0 ? a : randomNatural(rng));
     const Natural d = makeNatural(divisorMagnitude(rng, toMpz(a)));

@@ -145,21 +145,6 @@ const T& pick(Rng& rng, const std::vector<T>& v) {
   return v[static_cast<std::size_t>(rng.range(0, static_cast<Int>(v.size()) - 1))];
 }
 
-// check(rng) `count` times (scaled by NUMKIT_TEST_MULTIPLIER), stopping at
-// the first failure and naming its iteration.
-template <class Check>
-void forRandomOperands(long count, const Check& check) {
-  Rng rng;
-  const long n = iterations(count);
-  for (long i = 0; i < n; ++i) {
-    check(rng);
-    if (::testing::Test::HasFailure()) {
-      ADD_FAILURE() << "iteration " << i;
-      break;
-    }
-  }
-}
-
 // The value, normal-form and form check of either value type.
 inline ::testing::AssertionResult isValue(const num::Natural& got, const Mpz& want) {
   return isNatural(got, want);

@@ -1,6 +1,5 @@
 // What the multiplication tests of Natural and Integer share: mpz binary
-// operations, random magnitudes, divisors and moduli, and the loop over
-// seeded operands.
+// operations, random magnitudes, divisors and moduli.
 #pragma once
 
 #include <gmp.h>
@@ -20,21 +19,6 @@ inline Mpz mpzOf(void (*op)(mpz_ptr, mpz_srcptr, mpz_srcptr), const Mpz& a, cons
   Mpz r;
   op(r.get(), a.get(), b.get());
   return r;
-}
-
-// check(rng) `count` times (scaled by NUMKIT_TEST_MULTIPLIER), stopping at
-// the first failure and naming its iteration.
-template <class Check>
-void forSeededOperands(long count, const Check& check) {
-  Rng rng;
-  const long n = iterations(count);
-  for (long i = 0; i < n; ++i) {
-    check(rng);
-    if (::testing::Test::HasFailure()) {
-      ADD_FAILURE() << "iteration " << i;
-      break;
-    }
-  }
 }
 
 // A magnitude: a word biased to the boundaries, a word with the top bit set,

@@ -4,6 +4,8 @@
 // can be replayed) and the iteration counts scale with NUMKIT_TEST_MULTIPLIER.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -45,5 +47,20 @@ class Rng {
  private:
   std::mt19937_64 gen_;
 };
+
+// check(rng) `count` times (scaled by NUMKIT_TEST_MULTIPLIER), stopping at
+// the first failure and naming its iteration.
+template <class Check>
+void forRandomOperands(long count, const Check& check) {
+  Rng rng;
+  const long n = iterations(count);
+  for (long i = 0; i < n; ++i) {
+    check(rng);
+    if (::testing::Test::HasFailure()) {
+      ADD_FAILURE() << "iteration " << i;
+      break;
+    }
+  }
+}
 
 }  // namespace numtest
