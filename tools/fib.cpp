@@ -1,16 +1,20 @@
-// numkit-fib: prints the n-th Fibonacci number in hexadecimal.
+// numkit-fib: prints the n-th Fibonacci number in decimal, or in
+// hexadecimal with --hex.
 //
-// Usage: numkit-fib [n]     (default n = 1000; F(0) = 0, F(1) = 1)
+// Usage: numkit-fib [--hex] [n]     (default n = 1000; F(0) = 0, F(1) = 1)
 //
-// The number is computed with repeated BigNat additions and printed from its
-// word list, most significant word first.
+// The number is computed with repeated BigNat additions and printed with
+// num::toString.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
 
 #include "Num/BigNat.hpp"
+#include "Num/Natural.hpp"
+#include "Num/Text.hpp"
 
 namespace {
 
@@ -20,8 +24,8 @@ constexpr unsigned long kDefaultN = 1000;
 constexpr unsigned long kMaxN = 10'000'000;
 
 int usage(const char* prog, const char* why, std::string_view arg) {
-  std::fprintf(stderr, "%s: %s: '%.*s'\nusage: %s [n]   (0 <= n <= %lu, default %lu)\n", prog, why,
-               static_cast<int>(arg.size()), arg.data(), prog, kMaxN, kDefaultN);
+  std::fprintf(stderr, "%s: %s: '%.*s'\nusage: %s [--hex] [n]   (0 <= n <= %lu, default %lu)\n",
+               prog, why, static_cast<int>(arg.size()), arg.data(), prog, kMaxN, kDefaultN);
   return 2;
 }
 
@@ -36,27 +40,17 @@ num::BigNat_ fibonacci(unsigned long n) {
   return a;
 }
 
-void printHex(const num::BigNat_& x) {
-  const std::vector<num::Word> words = num::bigNatToWordList(x);
-  if (words.empty()) {
-    std::puts("0x0");
-    return;
-  }
-  std::printf("0x%lx", static_cast<unsigned long>(words.front()));
-  for (std::size_t i = 1; i < words.size(); ++i) {
-    std::printf("%016lx", static_cast<unsigned long>(words[i]));
-  }
-  std::putchar('\n');
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* prog = argc > 0 ? argv[0] : "numkit-fib";
-  if (argc > 2) return usage(prog, "too many arguments", argv[2]);
+  int first = 1;
+  const bool hex = argc > 1 && std::string_view(argv[1]) == "--hex";
+  if (hex) ++first;
+  if (argc > first + 1) return usage(prog, "too many arguments", argv[first + 1]);
   unsigned long n = kDefaultN;
-  if (argc == 2) {
-    const std::string_view arg = argv[1];
+  if (argc == first + 1) {
+    const std::string_view arg = argv[first];
     const char* end = arg.data() + arg.size();
     const auto [ptr, ec] = std::from_chars(arg.data(), end, n);
     if (arg.empty() || ec == std::errc::invalid_argument || ptr != end) {
@@ -65,7 +59,8 @@ int main(int argc, char** argv) {
     if (ec == std::errc::result_out_of_range || n > kMaxN)
       return usage(prog, "n is too large", arg);
   }
-  std::printf("F(%lu) = ", n);
-  printHex(fibonacci(n));
+  const num::Natural f = num::naturalFromBigNat_(fibonacci(n));
+  const std::string text = hex ? "0x" + num::toString(f, 16) : num::toString(f);
+  std::printf("F(%lu) = %s\n", n, text.c_str());
   return 0;
 }
