@@ -3,6 +3,7 @@
 #include "Num/Text.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <istream>
 #include <memory>
@@ -21,12 +22,19 @@ constexpr char kLower[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 constexpr char kUpper[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr unsigned char kNotDigit = 255;
 
-// The value of a digit character in either case, or kNotDigit.
+// The value of every character as a digit in either case, or kNotDigit.
+constexpr std::array<unsigned char, 256> kDigitValues = [] {
+  std::array<unsigned char, 256> t{};
+  t.fill(kNotDigit);
+  for (int i = 0; i < 10; ++i) t[static_cast<std::size_t>('0' + i)] = static_cast<unsigned char>(i);
+  for (int i = 0; i < 26; ++i) {
+    t[static_cast<std::size_t>('a' + i)] = static_cast<unsigned char>(10 + i);
+    t[static_cast<std::size_t>('A' + i)] = static_cast<unsigned char>(10 + i);
+  }
+  return t;
+}();
 constexpr unsigned char digitValue(char c) noexcept {
-  if (c >= '0' && c <= '9') return static_cast<unsigned char>(c - '0');
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 10);
-  return kNotDigit;
+  return kDigitValues[static_cast<unsigned char>(c)];
 }
 constexpr bool isDigit(char c, int base) noexcept { return digitValue(c) < base; }
 
@@ -166,32 +174,48 @@ int safeWordDigits(int base) noexcept {
   return k;
 }
 
-// The magnitude of the digit characters in [first, last), all valid in
-// `base`, with `separators` skipped when `skip` is set.  `count` is the
-// number of digits.
-Natural naturalFromDigitChars(const char* first, const char* last, std::size_t count, int base,
-                              bool skip) {
-  // Leading zeros take no part in the value.
-  while (count > 0 && (*first == '0' || (skip && (*first == '_' || *first == '\'')))) {
-    if (*first == '0') --count;
-    ++first;
-  }
-  if (count <= static_cast<std::size_t>(safeWordDigits(base))) {
-    Word w = 0;
-    for (; first != last; ++first) {
-      const unsigned char d = digitValue(*first);
-      if (d != kNotDigit) w = w * static_cast<Word>(base) + d;
+// Digit values on the stack for short texts, in one heap block for long ones.
+class DigitBuffer {
+ public:
+  explicit DigitBuffer(std::size_t capacity) {
+    if (capacity > sizeof(onStack_)) {
+      onHeap_ = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+      data_ = onHeap_.get();
     }
+  }
+  DigitBuffer(const DigitBuffer&) = delete;
+  DigitBuffer& operator=(const DigitBuffer&) = delete;
+  ~DigitBuffer() = default;
+  unsigned char* data() noexcept { return data_; }
+
+ private:
+  unsigned char onStack_[1024];
+  std::unique_ptr<unsigned char[]> onHeap_;
+  unsigned char* data_ = onStack_;
+};
+
+// The magnitude of n digit values in `base`.
+Natural naturalFromDigitValues(const unsigned char* d, std::size_t n, int base) {
+  // Leading zeros take no part in the value.
+  while (n > 0 && *d == 0) {
+    ++d;
+    --n;
+  }
+  if (n <= static_cast<std::size_t>(safeWordDigits(base))) {
+    Word w = 0;
+    for (std::size_t i = 0; i < n; ++i) w = w * static_cast<Word>(base) + d[i];
     return NS(w);
   }
-  const std::unique_ptr<unsigned char[]> digits =
-      std::make_unique_for_overwrite<unsigned char[]>(count);
-  std::size_t n = 0;
-  for (; first != last; ++first) {
-    const unsigned char d = digitValue(*first);
-    if (d != kNotDigit) digits[n++] = d;
-  }
-  return naturalFromBigNat_(backend::bignat_from_digits(digits.get(), n, base));
+  return naturalFromBigNat_(backend::bignat_from_digits(d, n, base));
+}
+
+// The magnitude of the digit characters in [first, last), all valid in
+// `base`.
+Natural naturalFromDigitChars(const char* first, const char* last, int base) {
+  const auto n = static_cast<std::size_t>(last - first);
+  DigitBuffer digits(n);
+  for (std::size_t i = 0; i < n; ++i) digits.data()[i] = digitValue(first[i]);
+  return naturalFromDigitValues(digits.data(), n, base);
 }
 
 Integer signedValue(bool negative, const Natural& magnitude) {
@@ -247,14 +271,6 @@ std::string describeChar(char c) {
                           " digits");
 }
 
-struct Scanned {
-  bool negative;
-  int base;
-  const char* first;  // the digits and separators
-  const char* last;
-  std::size_t count;  // the number of digits
-};
-
 // The base a prefix letter selects, or 0.
 int prefixBase(char c) noexcept {
   switch (c) {
@@ -272,7 +288,10 @@ int prefixBase(char c) noexcept {
   }
 }
 
-Scanned scan(const char* function, std::string_view text, const ParseOptions& o, bool minus) {
+// The value of `text` under the grammar in Text.hpp, as a sign and a
+// magnitude; raises for text outside it.
+std::pair<bool, Natural> scan(const char* function, std::string_view text, const ParseOptions& o,
+                              bool minus) {
   if (o.base != 0 && (o.base < 2 || o.base > 36)) throwBadBase(function, o.base, true);
   std::size_t i = 0;
   const std::size_t n = text.size();
@@ -292,24 +311,29 @@ Scanned scan(const char* function, std::string_view text, const ParseOptions& o,
   }
   if (base == 0) base = 10;
   const std::size_t start = i;
+  // Digit values are stored as they are checked: one pass over the text,
+  // and never more room than the limit allows.
+  const std::size_t room = std::min(n - start, o.maxDigits);
+  DigitBuffer digits(room);
+  unsigned char* out = digits.data();
   std::size_t count = 0;
   for (; i < n; ++i) {
-    const char c = text[i];
-    if (isDigit(c, base)) {
-      if (++count > o.maxDigits) throwTooLong(function, o.maxDigits);
+    const unsigned char d = digitValue(text[i]);
+    if (d < base) {
+      if (count == room) throwTooLong(function, o.maxDigits);
+      out[count++] = d;
       continue;
     }
+    const char c = text[i];
     const bool sep = o.separators && (c == '_' || c == '\'');
-    if (!sep) {
-      throwBadChar(function, text, i, "not a digit in base " + std::to_string(base));
-    }
+    if (!sep) throwBadChar(function, text, i, "not a digit in base " + std::to_string(base));
     // A separator needs a digit on each side.
     if (i == start || !isDigit(text[i - 1], base) || i + 1 >= n || !isDigit(text[i + 1], base)) {
       throwBadChar(function, text, i, "a separator must stand between two digits");
     }
   }
   if (count == 0) throwBadChar(function, text, i, "expected a digit");
-  return {negative, base, text.data() + start, text.data() + n, count};
+  return {negative, naturalFromDigitValues(out, count, base)};
 }
 
 // ---------------------------------------------------------------------------
@@ -426,8 +450,7 @@ bool extract(std::istream& is, bool& negative, Natural& magnitude) {
     if (digits.empty() && !foundZero) {
       err |= std::ios_base::failbit;
     } else {
-      magnitude = naturalFromDigitChars(digits.data(), digits.data() + digits.size(), digits.size(),
-                                        base, false);
+      magnitude = naturalFromDigitChars(digits.data(), digits.data() + digits.size(), base);
       ok = true;
     }
   } catch (...) {
@@ -458,8 +481,7 @@ Natural literalValue(const char* literal) {
   ParseOptions o;
   o.base = base;
   o.separators = true;
-  const Scanned s = scan("num::literals", text.substr(i), o, false);
-  return naturalFromDigitChars(s.first, s.last, s.count, s.base, true);
+  return scan("num::literals", text.substr(i), o, false).second;
 }
 
 }  // namespace
@@ -498,16 +520,13 @@ std::to_chars_result to_chars(char* first, char* last, const Integer& x, int bas
 std::from_chars_result from_chars(const char* first, const char* last, Natural& x, int base) {
   const DigitSpan d = charconvDigits(first, last, base, false);
   if (d.first == nullptr) return {first, std::errc::invalid_argument};
-  x = naturalFromDigitChars(d.first, d.last, static_cast<std::size_t>(d.last - d.first), base,
-                            false);
+  x = naturalFromDigitChars(d.first, d.last, base);
   return {d.last, std::errc{}};
 }
 std::from_chars_result from_chars(const char* first, const char* last, Integer& x, int base) {
   const DigitSpan d = charconvDigits(first, last, base, true);
   if (d.first == nullptr) return {first, std::errc::invalid_argument};
-  x = signedValue(d.negative,
-                  naturalFromDigitChars(d.first, d.last, static_cast<std::size_t>(d.last - d.first),
-                                        base, false));
+  x = signedValue(d.negative, naturalFromDigitChars(d.first, d.last, base));
   return {d.last, std::errc{}};
 }
 
@@ -517,8 +536,7 @@ Natural naturalFromString(std::string_view text, int base) {
   return naturalFromString(text, o);
 }
 Natural naturalFromString(std::string_view text, const ParseOptions& options) {
-  const Scanned s = scan("num::naturalFromString", text, options, false);
-  return naturalFromDigitChars(s.first, s.last, s.count, s.base, options.separators);
+  return scan("num::naturalFromString", text, options, false).second;
 }
 Integer integerFromString(std::string_view text, int base) {
   ParseOptions o;
@@ -526,9 +544,8 @@ Integer integerFromString(std::string_view text, int base) {
   return integerFromString(text, o);
 }
 Integer integerFromString(std::string_view text, const ParseOptions& options) {
-  const Scanned s = scan("num::integerFromString", text, options, true);
-  return signedValue(s.negative,
-                     naturalFromDigitChars(s.first, s.last, s.count, s.base, options.separators));
+  const auto [negative, magnitude] = scan("num::integerFromString", text, options, true);
+  return signedValue(negative, magnitude);
 }
 
 std::ostream& operator<<(std::ostream& os, const Natural& x) { return insert(os, partsOf(x)); }
