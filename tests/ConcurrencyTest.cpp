@@ -96,6 +96,12 @@ TEST(Concurrency, SharedValuesStayIntactAndCountsBalance) {
         const Integer a = x;  // a copy sharing x's block
         const Integer s = a + y;
         if (s - y != x || -(-a) != x || num::integerAbs(a) != num::integerAbs(-x)) ++wrong;
+        // A copy's compound assignment must never write into the limbs it
+        // shares with x; once it has limbs of its own they are rewritten.
+        Integer acc = a;
+        acc += y;
+        acc -= y;
+        if (acc != x) ++wrong;
         held[gen() % held.size()] = (gen() & 1) != 0 ? a : s;
         Integer passed = s - a;  // equals y; fresh or one of the shared values
         exchange.swap(gen(), passed);
@@ -106,6 +112,10 @@ TEST(Concurrency, SharedValuesStayIntactAndCountsBalance) {
         if (num::naturalSubThrow(t, n) != m || num::naturalSub(m, t).has_value() != (n == 0u)) {
           ++wrong;
         }
+        Natural nacc = m;
+        nacc += n;
+        nacc -= n;
+        if (nacc != m) ++wrong;
         heldNats[gen() % heldNats.size()] = (gen() & 1) != 0 ? m : t;
       }
     }

@@ -90,8 +90,8 @@ class Integer {
       if (w_ < 0) *this = integerFromWord_(static_cast<Word>(v));
     }
   }
-  // The value of a Natural (see integerFromNatural).
-  explicit Integer(const Natural& n);
+  // The value of a Natural (see integerFromNatural): exact, so implicit.
+  Integer(const Natural& n);
 
   // Copies share the magnitude.  A moved-from value is a valid signed word.
   Integer(const Integer&) noexcept = default;
@@ -117,6 +117,9 @@ class Integer {
     assert(!isIS());
     return m_;
   }
+
+  // Whether the value is non-zero.
+  explicit operator bool() const noexcept { return !m_.isAbsent() || w_ != 0; }
 
  private:
   static constexpr Int kTagIP = 0;
@@ -232,6 +235,8 @@ NUMKIT_API Natural integerToNaturalClamp(const Integer& x) noexcept;
 // x; raises num::Underflow when x < 0.
 NUMKIT_API Natural integerToNaturalThrow(const Integer& x);
 
+inline Natural::Natural(const Integer& x) : Natural(integerToNaturalThrow(x)) {}
+
 // ---------------------------------------------------------------------------
 // Predicates and sign.
 
@@ -318,6 +323,10 @@ namespace detail {
 [[gnu::noinline]] NUMKIT_API IntegerRep integerSubSlow(IntegerRep x, IntegerRep y);
 [[gnu::noinline]] NUMKIT_API IntegerRep integerNegateSlow(IntegerRep x) noexcept;
 [[gnu::noinline]] NUMKIT_API IntegerRep integerAbsSlow(IntegerRep x) noexcept;
+// x += y and x -= y, rewriting x's limbs in place when x holds the only
+// reference to them (see operator+=).
+[[gnu::noinline]] NUMKIT_API void integerAddAssignSlow(Integer& x, IntegerRep y);
+[[gnu::noinline]] NUMKIT_API void integerSubAssignSlow(Integer& x, IntegerRep y);
 }  // namespace detail
 
 inline Integer integerAdd(const Integer& x, const Integer& y) {
@@ -370,8 +379,30 @@ inline Integer min(const Integer& x, const Integer& y) noexcept { return integer
 inline Integer operator+(const Integer& x, const Integer& y) { return integerAdd(x, y); }
 inline Integer operator-(const Integer& x, const Integer& y) { return integerSub(x, y); }
 inline Integer operator-(const Integer& x) noexcept { return integerNegate(x); }
-inline Integer& operator+=(Integer& x, const Integer& y) { return x = integerAdd(x, y); }
-inline Integer& operator-=(Integer& x, const Integer& y) { return x = integerSub(x, y); }
+// x += y and x -= y give x the value x + y and x - y.  When x is the only
+// holder of its magnitude's limbs and their block has room, the result is
+// written into that block instead of a new one: no other value can observe
+// it, since a copy of x would hold a second reference.  A running sum thus
+// allocates only when it outgrows its block.
+inline Integer& operator+=(Integer& x, const Integer& y) {
+  Int s;
+  if (detail::bothIS_(x, y) && !__builtin_add_overflow(x.intValue(), y.intValue(), &s))
+    return x = IS(s);
+  detail::integerAddAssignSlow(x, detail::IntegerAccess::borrow(y));
+  return x;
+}
+inline Integer& operator-=(Integer& x, const Integer& y) {
+  Int d;
+  if (detail::bothIS_(x, y) && !__builtin_sub_overflow(x.intValue(), y.intValue(), &d))
+    return x = IS(d);
+  detail::integerSubAssignSlow(x, detail::IntegerAccess::borrow(y));
+  return x;
+}
+// A temporary operand takes the result into its own limbs.
+inline Integer operator+(Integer&& x, const Integer& y) { return std::move(x += y); }
+inline Integer operator+(const Integer& x, Integer&& y) { return std::move(y += x); }
+inline Integer operator+(Integer&& x, Integer&& y) { return std::move(x += y); }
+inline Integer operator-(Integer&& x, const Integer& y) { return std::move(x -= y); }
 
 // ---------------------------------------------------------------------------
 // Multiplication, division, gcd and powers.
@@ -754,3 +785,7 @@ inline Integer& operator<<=(Integer& a, Word s) { return a = integerShiftL_(a, s
 inline Integer& operator>>=(Integer& a, Word s) { return a = integerShiftR_(a, s); }
 
 NUMKIT_END_NAMESPACE
+
+// The operators on mixed operands and the checked conversions to built-in
+// integers.
+#include "Num/Mixed.hpp"  // IWYU pragma: export

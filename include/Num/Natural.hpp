@@ -46,6 +46,7 @@
 NUMKIT_BEGIN_NAMESPACE
 
 class Natural;
+class Integer;
 Natural NS(Word w) noexcept;
 Natural NB(BigNat_ p) noexcept;
 
@@ -67,6 +68,15 @@ using NaturalAccess = ValueAccess<Natural, NaturalRep>;
 // The built-in unsigned types a Natural converts from exactly.
 template <class T>
 concept BuiltinUnsigned = std::unsigned_integral<T> && !std::same_as<T, bool> && sizeof(T) <= 8;
+// The built-in signed types a Natural converts from when the value is >= 0.
+template <class T>
+concept BuiltinSigned = std::signed_integral<T> && sizeof(T) <= 8;
+// v as a word; raises num::Underflow when v < 0.
+template <BuiltinSigned T>
+inline Word nonNegativeWord(T v) {
+  if (v < 0) raiseUnderflow();
+  return static_cast<Word>(v);
+}
 }  // namespace detail
 
 class Natural {
@@ -76,6 +86,13 @@ class Natural {
   // The exact value of an unsigned built-in integer.
   template <detail::BuiltinUnsigned T>
   Natural(T v) noexcept : w_(v), m_(rt::AbsentTag{}) {}
+  // The exact value of a signed built-in integer; raises num::Underflow when
+  // v < 0.
+  template <detail::BuiltinSigned T>
+  Natural(T v) : w_(detail::nonNegativeWord(v)), m_(rt::AbsentTag{}) {}
+  // The value of x; raises num::Underflow when x < 0 (integerToNaturalThrow).
+  // Defined with Integer, in Num/Integer.hpp.
+  explicit Natural(const Integer& x);
 
   // Copies share the limbs.  A moved-from value is a valid single word.
   Natural(const Natural&) noexcept = default;
@@ -100,6 +117,9 @@ class Natural {
     assert(isNB());
     return m_;
   }
+
+  // Whether the value is non-zero.
+  explicit operator bool() const noexcept { return !m_.isAbsent() || w_ != 0; }
 
  private:
   Natural(Word w, WordArray_ m) noexcept : w_(w), m_(std::move(m)) {}
@@ -270,6 +290,10 @@ namespace detail {
                                                                    const Natural& b);
 [[gnu::noinline]] NUMKIT_API NaturalRep naturalSubThrowSlow(NaturalRep a, NaturalRep b);
 [[gnu::noinline]] NUMKIT_API NaturalRep naturalSubUnsafeSlow(NaturalRep a, NaturalRep b);
+// a += b and a -= b, rewriting a's limbs in place when a holds the only
+// reference to them (see operator+=).
+[[gnu::noinline]] NUMKIT_API void naturalAddAssignSlow(Natural& a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API void naturalSubAssignSlow(Natural& a, NaturalRep b);
 }  // namespace detail
 
 inline Natural naturalAdd(const Natural& a, const Natural& b) {
@@ -324,8 +348,28 @@ inline Natural min(const Natural& a, const Natural& b) noexcept { return natural
 inline Natural operator+(const Natural& a, const Natural& b) { return naturalAdd(a, b); }
 inline Natural operator-(const Natural& a, const Natural& b) { return naturalSubThrow(a, b); }
 inline Natural operator-(const Natural& a) { return naturalNegate(a); }
-inline Natural& operator+=(Natural& a, const Natural& b) { return a = naturalAdd(a, b); }
-inline Natural& operator-=(Natural& a, const Natural& b) { return a = naturalSubThrow(a, b); }
+// a += b and a -= b give a the value a + b and a - b.  When a is the only
+// holder of its limbs and their block has room, the result is written into
+// that block instead of a new one: no other value can observe it, since a
+// copy of a would hold a second reference.  A running sum thus allocates
+// only when it outgrows its block.  -= raises num::Underflow when a < b,
+// leaving a unchanged.
+inline Natural& operator+=(Natural& a, const Natural& b) {
+  Word s;
+  if (detail::bothNS_(a, b) && !__builtin_add_overflow(a.word(), b.word(), &s)) return a = NS(s);
+  detail::naturalAddAssignSlow(a, detail::NaturalAccess::borrow(b));
+  return a;
+}
+inline Natural& operator-=(Natural& a, const Natural& b) {
+  if (detail::bothNS_(a, b) && a.word() >= b.word()) return a = NS(a.word() - b.word());
+  detail::naturalSubAssignSlow(a, detail::NaturalAccess::borrow(b));
+  return a;
+}
+// A temporary left operand takes the result into its own limbs.
+inline Natural operator+(Natural&& a, const Natural& b) { return std::move(a += b); }
+inline Natural operator+(const Natural& a, Natural&& b) { return std::move(b += a); }
+inline Natural operator+(Natural&& a, Natural&& b) { return std::move(a += b); }
+inline Natural operator-(Natural&& a, const Natural& b) { return std::move(a -= b); }
 
 // ---------------------------------------------------------------------------
 // Multiplication, division, gcd and powers.
@@ -613,3 +657,8 @@ inline Natural& operator<<=(Natural& n, Word s) { return n = naturalShiftL_(n, s
 inline Natural& operator>>=(Natural& n, Word s) { return n = naturalShiftR_(n, s); }
 
 NUMKIT_END_NAMESPACE
+
+// Integer, the conversions between the two types and the operators on mixed
+// operands come with every Natural, so that an expression means the same in
+// every translation unit.
+#include "Num/Integer.hpp"  // IWYU pragma: export

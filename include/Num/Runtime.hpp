@@ -169,11 +169,22 @@ inline std::size_t wordBlockBytes(Int n) noexcept {
 // The cache is on by default.  It is off for the whole process when the
 // environment variable NUMKIT_BLOCK_CACHE is "0" at start-up, and when the
 // process runs under valgrind, so that every block is a malloc block a
-// memory checker can follow.  Under AddressSanitizer the cache stays on but
-// the payload of every cached block is poisoned: a use after free through a
-// recycled block is reported.
+// memory checker can follow; NUMKIT_BLOCK_CACHE=1 keeps it on under
+// valgrind (to count instructions as the program runs outside).  Under AddressSanitizer the cache
+// stays on but the payload of every cached block is poisoned: a use after free through a recycled
+// block is reported.
 NUMKIT_API BlockHeader* allocateBlock(std::size_t bytes);
 NUMKIT_API void freeBlock(BlockHeader* h) noexcept;
+// The payload bytes h can hold: its class's capacity for a recycled block,
+// its recorded size otherwise (a large block's allocation is not tracked).
+NUMKIT_API std::size_t blockCapacity(const BlockHeader* h) noexcept;
+// Whether the caller's reference to h is the only one, so that h's payload
+// can be rewritten without any other holder seeing it (never true of an
+// immortal block).  The acquire pairs with the release of the other holders'
+// last drops, so their reads are done before the rewrite.
+inline bool isUnique(const BlockHeader* h) noexcept {
+  return h->refs.load(std::memory_order_acquire) == 1;
+}
 
 inline bool isImmortal(const BlockHeader* h) noexcept {
   return h->refs.load(std::memory_order_relaxed) == kImmortal;

@@ -174,6 +174,11 @@ NUMKIT_API Ordering mwaTrimCompare(Int k, const MutableWordArray_& a, const Word
 // from it.
 NUMKIT_API Word wordsAddWord(Word* r, const Word* a, Int n, Word c) noexcept;
 NUMKIT_API Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept;
+// {r, n} = {a, n} + {b, n} + c (resp. - {b, n} - c), c in {0, 1}; returns the
+// carry (resp. borrow) out of the top.  r is a, b, or separate from both;
+// each word is read before it is written.
+NUMKIT_API Word wordsAddN(Word* r, const Word* a, const Word* b, Int n, Word c = 0) noexcept;
+NUMKIT_API Word wordsSubN(Word* r, const Word* a, const Word* b, Int n, Word c = 0) noexcept;
 
 // Adds w at index i (w = 0 reads nothing).
 NUMKIT_API void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept;

@@ -3,9 +3,12 @@
 // equality, addition, subtraction, negation and absolute value.
 #include "Num/Integer.hpp"
 
+#include <algorithm>
 #include <limits>
 
 #include "Borrowed.hpp"
+#include "InPlace.hpp"
+#include "Num/Backend.hpp"
 #include "Num/Primitives.hpp"
 #include "Num/WordArray.hpp"
 
@@ -292,13 +295,157 @@ Integer absImpl(const Integer& x) noexcept {
 
 }  // namespace
 
+namespace {
+
+// x + (-1)^negateY y written into x's block; false, with x untouched, when x
+// is a single word, its block is shared or has no room, or y is x itself.
+[[gnu::always_inline]] inline bool assignInPlace(Integer& x, const Integer& y,
+                                                 bool negateY) noexcept {
+  if (x.isIS()) return false;
+  const BigNat_& m = x.magnitude();
+  rt::BlockHeader* h = writableBlock(m);
+  if (!rt::isUnique(h)) return false;
+  const bool nx = x.isIN();
+  bool negative = nx;
+  Int n;
+  if (y.isIS()) {
+    const Int i = y.intValue();
+    if (i == 0) return true;
+    // |x| >= 2^63 >= |i|: the difference of magnitudes is never negative.
+    const bool subtract = ((i < 0) != negateY) != nx;
+    n = addWordInPlace(h, rt::payload(h), m.size(), wordFromAbsInt_(i), subtract);
+  } else {
+    if (y.magnitude().sameBlock(m)) return false;
+    const Int cap = static_cast<Int>(rt::blockCapacity(h) / kWordBytes);
+    n = addSignedInPlace(rt::payload(h), m.size(), cap, negative, y.magnitude().data(),
+                         y.magnitude().size(), y.isIN() != negateY);
+  }
+  if (n < 0) return false;
+  h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+  // A result of one limb may fit a signed word, and a sign change needs a
+  // new tag: both are rebuilt around the same block.
+  if (n <= 1 || negative != nx) {
+    x = fromMagnitude(negative, WordArray_::adopt(IntegerAccess::release(std::move(x)).h));
+  }
+  return true;
+}
+
+}  // namespace
+
+void integerAddAssignSlow(Integer& x, IntegerRep yr) {
+  const Borrowed by(yr);
+  if (!assignInPlace(x, by.get(), false)) x = addImpl(x, by.get());
+}
+
+void integerSubAssignSlow(Integer& x, IntegerRep yr) {
+  const Borrowed by(yr);
+  if (!assignInPlace(x, by.get(), true)) x = subImpl(x, by.get());
+}
+
+namespace {
+
+// A new block of n words, from the thread's list of small blocks when it can.
+rt::BlockHeader* newBlock(Int n) {
+  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
+  if (bytes <= rt::kMinCapacityBytes) {
+    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
+  }
+  return rt::allocateBlock(rt::wordBlockBytes(n));
+}
+
+// Magnitudes of at most this many limbs are added and subtracted by the
+// inline loops here: the kernel call and its bookkeeping cost more.
+constexpr Int kInlineLimbs = 4;
+
+// {r, nl + 1} = {l, nl} + {s, ns} and {r, nl} = {l, nl} - {s, ns} for
+// nl >= ns >= 1 (and l >= s), word by word; the sum returns its size.
+Int addSmall(Word* r, const Word* l, Int nl, const Word* s, Int ns) noexcept {
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word t = l[i] + s[i];
+    const Word u = t + c;
+    c = static_cast<Word>(t < s[i]) | static_cast<Word>(u < t);
+    r[i] = u;
+  }
+  for (; i < nl; ++i) {
+    const Word u = l[i] + c;
+    c = static_cast<Word>(u < c);
+    r[i] = u;
+  }
+  r[nl] = c;
+  return nl + static_cast<Int>(c);
+}
+void subSmall(Word* r, const Word* l, Int nl, const Word* s, Int ns) noexcept {
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word d = l[i] - s[i];
+    r[i] = d - c;
+    c = static_cast<Word>(l[i] < s[i]) | static_cast<Word>(d < c);
+  }
+  for (; i < nl; ++i) {
+    r[i] = l[i] - c;
+    c = static_cast<Word>(l[i] < c);
+  }
+}
+
+// x + (-1)^negateY y for two multi-word operands, straight on the words:
+// the common case of values past a word gets one allocation and no detour.
+Integer addMultiWord(const Integer& x, const Integer& y, bool negateY) {
+  const BigNat_& a = x.magnitude();
+  const BigNat_& b = y.magnitude();
+  const bool nx = x.isIN();
+  const bool ny = y.isIN() != negateY;
+  if (nx == ny) {
+    const bool aLonger = a.size() >= b.size();
+    const BigNat_& l = aLonger ? a : b;
+    const BigNat_& s = aLonger ? b : a;
+    const Int n = l.size();
+    if (n <= kInlineLimbs) {
+      rt::BlockHeader* h = newBlock(n + 1);
+      const Int size = addSmall(rt::payload(h), l.data(), n, s.data(), s.size());
+      h->bytes = static_cast<std::size_t>(size) * kWordBytes;
+      return nx ? IN(WordArray_::adopt(h)) : IP(WordArray_::adopt(h));
+    }
+    MutableWordArray_ r = newWordArray_(n + 1);
+    backend::bignat_add(r, l, s);
+    return nx ? IN(std::move(r).freeze()) : IP(std::move(r).freeze());
+  }
+  const Ordering o = bigNatCompare(a, b);
+  if (o == Ordering::EQ) return integerZero();
+  const bool gt = o == Ordering::GT;
+  const BigNat_& l = gt ? a : b;
+  const BigNat_& s = gt ? b : a;
+  const Int n = l.size();
+  if (n <= kInlineLimbs) {
+    rt::BlockHeader* h = newBlock(n);
+    Word* r = rt::payload(h);
+    subSmall(r, l.data(), n, s.data(), s.size());
+    h->bytes = static_cast<std::size_t>(trimmedSize(r, n)) * kWordBytes;
+    return fromMagnitude(gt ? nx : ny, WordArray_::adopt(h));
+  }
+  MutableWordArray_ r = newWordArray_(n);
+  (void)backend::bignat_sub(r, l, s);
+  mwaTrimZeroes_(r);
+  return fromMagnitude(gt ? nx : ny, std::move(r).freeze());
+}
+
+}  // namespace
+
 IntegerRep integerAddSlow(IntegerRep x, IntegerRep y) {
   const Borrowed bx(x), by(y);
+  if (x.h != nullptr && y.h != nullptr) {
+    return IntegerAccess::release(addMultiWord(bx.get(), by.get(), false));
+  }
   return IntegerAccess::release(addImpl(bx.get(), by.get()));
 }
 
 IntegerRep integerSubSlow(IntegerRep x, IntegerRep y) {
   const Borrowed bx(x), by(y);
+  if (x.h != nullptr && y.h != nullptr) {
+    return IntegerAccess::release(addMultiWord(bx.get(), by.get(), true));
+  }
   return IntegerAccess::release(subImpl(bx.get(), by.get()));
 }
 

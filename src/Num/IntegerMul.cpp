@@ -150,7 +150,25 @@ auto onBorrowed(Args... args) {
 
 namespace detail {
 
-IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) { return onBorrowed<mulImpl>(x, y); }
+IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
+  // Two signed words reach here only when their product overflows a word,
+  // the common case of a running sum of products: the product's one or two
+  // limbs go straight into a new block.  (-1 * -2^63 is the shared 2^63.)
+  if (x.h == nullptr && y.h == nullptr && x.w != -1 && y.w != -1) {
+    const detail::SignedDoubleWord p = static_cast<detail::SignedDoubleWord>(x.w) * y.w;
+    const auto mag = static_cast<detail::DoubleWord>(p < 0 ? -p : p);
+    const auto hi = static_cast<Word>(mag >> 64);
+    const std::size_t bytes = (hi != 0 ? 2 : 1) * kWordBytes;
+    rt::BlockHeader* h = rt::takeSmallBlock(bytes);
+    if (h == nullptr) h = rt::allocateBlock(bytes);
+    Word* r = rt::payload(h);
+    r[0] = static_cast<Word>(mag);
+    r[1] = hi;  // within the smallest block's room even when not part of the value
+    BigNat_ m = WordArray_::adopt(h);
+    return IntegerAccess::release(p < 0 ? IN(std::move(m)) : IP(std::move(m)));
+  }
+  return onBorrowed<mulImpl>(x, y);
+}
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   return onBorrowed<quotRemImpl>(n, d);
 }

@@ -3,6 +3,7 @@
 #include "Num/Natural.hpp"
 
 #include "Borrowed.hpp"
+#include "InPlace.hpp"
 #include "Num/WordArray.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -103,6 +104,51 @@ std::optional<Natural> subExact(const Natural& a, const Natural& b) {
 }  // namespace
 
 std::optional<Natural> naturalSubSlow(const Natural& a, const Natural& b) { return subExact(a, b); }
+
+namespace {
+
+// a + b (subtract false) or a - b (subtract true, a >= b) written into a's
+// block; false, with a untouched, when a is a single word, its block is
+// shared or has no room, or b is a itself.
+[[gnu::always_inline]] inline bool assignInPlace(Natural& a, const Natural& b,
+                                                 bool subtract) noexcept {
+  if (a.isNS()) return false;
+  const BigNat_& m = a.bigNat();
+  rt::BlockHeader* h = writableBlock(m);
+  if (!rt::isUnique(h)) return false;
+  Int n;
+  if (b.isNS()) {
+    if (b.word() == 0) return true;
+    n = addWordInPlace(h, rt::payload(h), m.size(), b.word(), subtract);
+  } else {
+    if (b.bigNat().sameBlock(m)) return false;
+    bool negative = false;
+    const Int cap = static_cast<Int>(rt::blockCapacity(h) / kWordBytes);
+    n = addSignedInPlace(rt::payload(h), m.size(), cap, negative, b.bigNat().data(),
+                         b.bigNat().size(), subtract);
+  }
+  if (n < 0) return false;
+  h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+  if (n <= 1) a = naturalFromBigNat_(WordArray_::adopt(NaturalAccess::release(std::move(a)).h));
+  return true;
+}
+
+}  // namespace
+
+void naturalAddAssignSlow(Natural& a, NaturalRep br) {
+  const Borrowed bb(br);
+  if (!assignInPlace(a, bb.get(), false)) a = addImpl(a, bb.get());
+}
+
+void naturalSubAssignSlow(Natural& a, NaturalRep br) {
+  const Borrowed bb(br);
+  const Natural& b = bb.get();
+  // Decided before anything is written: an underflow leaves a as it was.
+  if (naturalLt(a, b)) raiseUnderflow();
+  if (assignInPlace(a, b, true)) return;
+  std::optional<Natural> r = subExact(a, b);
+  a = std::move(*r);
+}
 
 NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
   const Borrowed ba(a), bb(b);

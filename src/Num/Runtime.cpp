@@ -162,10 +162,13 @@ bool pushCached(std::size_t c, BlockHeader* h) noexcept {
 }
 
 // Whether this process recycles blocks: not when NUMKIT_BLOCK_CACHE=0, nor
-// under valgrind, whose checkers only follow malloc blocks.
+// under valgrind, whose checkers only follow malloc blocks, unless
+// NUMKIT_BLOCK_CACHE=1 asks for it there (to count a program's instructions
+// as it runs outside valgrind).
 bool cacheWanted() noexcept {
   const char* v = std::getenv("NUMKIT_BLOCK_CACHE");
   if (v != nullptr && std::strcmp(v, "0") == 0) return false;
+  if (v != nullptr && std::strcmp(v, "1") == 0) return true;
 #if NUMKIT_HAVE_VALGRIND
   if (RUNNING_ON_VALGRIND) return false;
 #endif
@@ -224,6 +227,10 @@ BlockHeader* allocateBlock(std::size_t bytes) {
     }
   }
   return allocateFromHeap(bytes);
+}
+
+std::size_t blockCapacity(const BlockHeader* h) noexcept {
+  return h->sizeClass < kClasses ? capacityOf(h->sizeClass) : h->bytes;
 }
 
 void freeBlock(BlockHeader* h) noexcept {

@@ -136,6 +136,14 @@ void bignat_quotrem(MutableWordArray_& q, MutableWordArray_& r, const WordArray_
 void bignat_quot(MutableWordArray_& q, const WordArray_& n, const WordArray_& d) noexcept {
   assert(n.size() >= d.size() && d.size() >= 1 && q.size() == n.size() - d.size() + 1);
   assert(d[d.size() - 1] != 0 && separate(q, n) && separate(q, d));
+  // A divisor of up to a few hundred limbs leaves its remainder on the
+  // stack: the quotient is then the only block the division takes.
+  constexpr Int kStackRemainder = 256;
+  if (d.size() <= kStackRemainder) {
+    Word r[kStackRemainder];
+    c_mpn_tdiv_qr(q.data(), r, 0, n.data(), n.size(), d.data(), d.size());
+    return;
+  }
   // mpz_tdiv_q finds a short quotient from the top limbs alone, where
   // mpn_tdiv_qr would also build the whole remainder: on a large dividend
   // with a quotient of a limb or two that is most of the work.

@@ -1,0 +1,138 @@
+// Sums written into the block of their first operand.
+//
+// A value whose block has a single reference (rt::isUnique) can take x + y or
+// x - y into that block when the block has room: no other value can see the
+// change, and the running sum of a loop (acc += x) then needs no new block
+// per step.  Values stay immutable to every observer.
+#pragma once
+
+#include <cassert>
+
+#include "Num/Runtime.hpp"
+#include "Num/WordArray.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+namespace detail {
+
+// The order of the magnitudes {p, n} and {q, m} (both trimmed).
+inline Ordering compareWords(const Word* p, Int n, const Word* q, Int m) noexcept {
+  if (n != m) return n > m ? Ordering::GT : Ordering::LT;
+  for (Int i = n - 1; i >= 0; --i) {
+    if (p[i] != q[i]) return p[i] > q[i] ? Ordering::GT : Ordering::LT;
+  }
+  return Ordering::EQ;
+}
+
+// The size of {p, n} once its zero top words are dropped.
+inline Int trimmedSize(const Word* p, Int n) noexcept {
+  while (n > 0 && p[n - 1] == 0) --n;
+  return n;
+}
+
+// {p, n} += w; returns the carry out of the top (n >= 1).
+inline Word addWordTo(Word* p, Int n, Word w) noexcept {
+  const Word s = p[0] + w;
+  p[0] = s;
+  if (s >= w) return 0;
+  for (Int i = 1; i < n; ++i) {
+    if (++p[i] != 0) return 0;
+  }
+  return 1;
+}
+
+// {p, n} -= w for {p, n} >= w (n >= 1).
+inline void subWordFrom(Word* p, Int n, Word w) noexcept {
+  const Word d = p[0];
+  p[0] = d - w;
+  if (d >= w) return;
+  for (Int i = 1; i < n && p[i]-- == 0; ++i) {
+  }
+}
+
+// {p, n} + (-1)^subtract w in block h, where {p, n} >= w when subtracting:
+// returns the new trimmed size, or -1, with {p, n} as it was, when a carry
+// out of the top finds no room in h.
+inline Int addWordInPlace(rt::BlockHeader* h, Word* p, Int n, Word w, bool subtract) noexcept {
+  if (subtract) {
+    subWordFrom(p, n, w);
+    return p[n - 1] != 0 ? n : trimmedSize(p, n);
+  }
+  if (addWordTo(p, n, w) == 0) return n;
+  if (rt::blockCapacity(h) <= static_cast<std::size_t>(n) * kWordBytes) {
+    subWordFrom(p, n, w);  // undone: the carry needs a bigger block
+    return -1;
+  }
+  p[n] = 1;
+  return n + 1;
+}
+
+// {p, m} += {q, m} and {p, m} -= {q, m}; return the carry or borrow.  A
+// few words are done inline, more in the library's carry loop.
+inline Word addWordsTo(Word* p, const Word* q, Int m) noexcept {
+  if (m > 4) return wordsAddN(p, p, q, m);
+  Word c = 0;
+  for (Int i = 0; i < m; ++i) {
+    const Word s = p[i] + q[i];
+    const Word t = s + c;
+    c = static_cast<Word>(s < q[i]) | static_cast<Word>(t < s);
+    p[i] = t;
+  }
+  return c;
+}
+inline Word subWordsFrom(Word* p, const Word* q, Int m) noexcept {
+  if (m > 4) return wordsSubN(p, p, q, m);
+  Word c = 0;
+  for (Int i = 0; i < m; ++i) {
+    const Word x = p[i];
+    const Word d = x - q[i];
+    p[i] = d - c;
+    c = static_cast<Word>(x < q[i]) | static_cast<Word>(d < c);
+  }
+  return c;
+}
+
+// (-1)^negative {p, n} + (-1)^nq {q, m}, written over {p, n} in a block of
+// cap words: returns the trimmed size of the result and sets `negative` to
+// its sign, or returns -1, with nothing written, when the result might not
+// fit in cap words.  n, m >= 1, both trimmed; q is separate from p.
+[[gnu::always_inline]] inline Int addSignedInPlace(Word* p, Int n, Int cap, bool& negative,
+                                                   const Word* q, Int m, bool nq) noexcept {
+  assert(n >= 1 && m >= 1);
+  if (negative == nq) {
+    const Int top = n >= m ? n : m;
+    if (cap <= top) return -1;
+    Word c;
+    if (n >= m) {
+      c = addWordsTo(p, q, m);
+      if (c != 0 && n > m) c = addWordTo(p + m, n - m, c);
+    } else {
+      c = wordsAddN(p, p, q, n);
+      c = wordsAddWord(p + n, q + n, m - n, c);
+    }
+    p[top] = c;
+    return c != 0 ? top + 1 : top;
+  }
+  switch (compareWords(p, n, q, m)) {
+    case Ordering::EQ:
+      return 0;
+    case Ordering::GT:
+      // A borrow out of the low m words stops inside {p, n}: p > q.
+      if (subWordsFrom(p, q, m) != 0) subWordFrom(p + m, n - m, 1);
+      return trimmedSize(p, n);
+    case Ordering::LT:
+      break;
+  }
+  if (cap < m) return -1;
+  (void)wordsSubWord(p + n, q + n, m - n, wordsSubN(p, q, p, n));
+  negative = nq;
+  return trimmedSize(p, m);
+}
+
+// The block of a multi-word value's limbs, writable when rt::isUnique says
+// the caller holds the only reference.
+inline rt::BlockHeader* writableBlock(const WordArray_& a) noexcept {
+  return const_cast<rt::BlockHeader*>(a.block());
+}
+
+}  // namespace detail
+NUMKIT_END_NAMESPACE
