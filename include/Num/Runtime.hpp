@@ -170,9 +170,9 @@ inline std::size_t wordBlockBytes(Int n) noexcept {
 // environment variable NUMKIT_BLOCK_CACHE is "0" at start-up, and when the
 // process runs under valgrind, so that every block is a malloc block a
 // memory checker can follow; NUMKIT_BLOCK_CACHE=1 keeps it on under
-// valgrind (to count instructions as the program runs outside).  Under AddressSanitizer the cache
-// stays on but the payload of every cached block is poisoned: a use after free through a recycled
-// block is reported.
+// valgrind (to count instructions as the program runs outside).  Under
+// AddressSanitizer the cache stays on but the payload of every cached block
+// is poisoned: a use after free through a recycled block is reported.
 NUMKIT_API BlockHeader* allocateBlock(std::size_t bytes);
 NUMKIT_API void freeBlock(BlockHeader* h) noexcept;
 // The payload bytes h can hold: its class's capacity for a recycled block,
