@@ -26,10 +26,10 @@ constexpr unsigned char kNotDigit = 255;
 constexpr std::array<unsigned char, 256> kDigitValues = [] {
   std::array<unsigned char, 256> t{};
   t.fill(kNotDigit);
-  for (int i = 0; i < 10; ++i) t[static_cast<std::size_t>('0' + i)] = static_cast<unsigned char>(i);
-  for (int i = 0; i < 26; ++i) {
-    t[static_cast<std::size_t>('a' + i)] = static_cast<unsigned char>(10 + i);
-    t[static_cast<std::size_t>('A' + i)] = static_cast<unsigned char>(10 + i);
+  for (std::size_t i = 0; i < 10; ++i) t['0' + i] = static_cast<unsigned char>(i);
+  for (std::size_t i = 0; i < 26; ++i) {
+    t['a' + i] = static_cast<unsigned char>(10 + i);
+    t['A' + i] = static_cast<unsigned char>(10 + i);
   }
   return t;
 }();
@@ -142,7 +142,7 @@ std::to_chars_result partsToChars(char* first, char* last, const Parts& p, int b
     const auto n = static_cast<std::size_t>(wordChars(buf, p.word, base, false) - buf);
     if (avail < sign + n) return {last, std::errc::value_too_large};
     if (p.negative) *first = '-';
-    std::memcpy(first + sign, buf, n);
+    std::copy_n(buf, n, first + sign);
     return {first + sign + n, std::errc{}};
   }
   const std::size_t room = roomFor(*p.big, base);
@@ -159,7 +159,7 @@ std::to_chars_result partsToChars(char* first, char* last, const Parts& p, int b
   appendMagnitude(s, *p.big, base, false);
   if (avail < sign + s.size()) return {last, std::errc::value_too_large};
   if (p.negative) *first = '-';
-  std::memcpy(first + sign, s.data(), s.size());
+  std::copy(s.begin(), s.end(), first + sign);
   return {first + sign + s.size(), std::errc{}};
 }
 
@@ -288,10 +288,15 @@ int prefixBase(char c) noexcept {
   }
 }
 
+struct SignedMagnitude {
+  bool negative;
+  Natural magnitude;
+};
+
 // The value of `text` under the grammar in Text.hpp, as a sign and a
 // magnitude; raises for text outside it.
-std::pair<bool, Natural> scan(const char* function, std::string_view text, const ParseOptions& o,
-                              bool minus) {
+SignedMagnitude scan(const char* function, std::string_view text, const ParseOptions& o,
+                     bool minus) {
   if (o.base != 0 && (o.base < 2 || o.base > 36)) throwBadBase(function, o.base, true);
   std::size_t i = 0;
   const std::size_t n = text.size();
@@ -481,7 +486,7 @@ Natural literalValue(const char* literal) {
   ParseOptions o;
   o.base = base;
   o.separators = true;
-  return scan("num::literals", text.substr(i), o, false).second;
+  return scan("num::literals", text.substr(i), o, false).magnitude;
 }
 
 }  // namespace
@@ -536,7 +541,7 @@ Natural naturalFromString(std::string_view text, int base) {
   return naturalFromString(text, o);
 }
 Natural naturalFromString(std::string_view text, const ParseOptions& options) {
-  return scan("num::naturalFromString", text, options, false).second;
+  return scan("num::naturalFromString", text, options, false).magnitude;
 }
 Integer integerFromString(std::string_view text, int base) {
   ParseOptions o;
@@ -544,8 +549,8 @@ Integer integerFromString(std::string_view text, int base) {
   return integerFromString(text, o);
 }
 Integer integerFromString(std::string_view text, const ParseOptions& options) {
-  const auto [negative, magnitude] = scan("num::integerFromString", text, options, true);
-  return signedValue(negative, magnitude);
+  const SignedMagnitude v = scan("num::integerFromString", text, options, true);
+  return signedValue(v.negative, v.magnitude);
 }
 
 std::ostream& operator<<(std::ostream& os, const Natural& x) { return insert(os, partsOf(x)); }
