@@ -4,6 +4,10 @@
 #include <cassert>
 #include <memory>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 #include "../Overlap.hpp"
 #include "NativeMulCore.hpp"
 #include "Num/Backend/Native.hpp"
@@ -14,6 +18,90 @@ NUMKIT_BEGIN_NAMESPACE
 namespace backend::native {
 
 namespace core {
+
+namespace {
+
+// BMI2 and ADX are bits 8 and 19 of ebx in cpuid leaf 7, subleaf 0.
+bool detectMulx() noexcept {
+#if defined(__x86_64__)
+  unsigned eax = 0;
+  unsigned ebx = 0;
+  unsigned ecx = 0;
+  unsigned edx = 0;
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0) return false;
+  return (ebx >> 8 & 1) != 0 && (ebx >> 19 & 1) != 0;
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+const bool kHaveMulx = detectMulx();
+
+#if defined(__x86_64__)
+// Four limbs a round.  The carry chain of adcx adds the limbs of r, the one
+// of adox the high halves of the previous products; the loop control (lea,
+// jrcxz) and not leave both flags alone.  The subtraction adds the product
+// to the complement of r and complements the sum: ~(~r + p) = r - p modulo
+// 2^(64 n), and the carry out of the sum is the borrow of the difference.
+#define NUMKIT_MULX_ROW(LOAD, STORE) \
+  "xor %k[z], %k[z]\n\t"                                                                    \
+  "jmp 3f\n\t"                                                                              \
+  "1:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                    \
+  "adcx %[x], %[lo]\n\t"                                                                    \
+  "adox %[c], %[lo]\n\t" STORE(0) LOAD(8) "mulx 8(%[a]), %[lo], %[c]\n\t"                   \
+  "adcx %[x], %[lo]\n\t"                                                                    \
+  "adox %[hi], %[lo]\n\t" STORE(8) LOAD(16) "mulx 16(%[a]), %[lo], %[hi]\n\t"               \
+  "adcx %[x], %[lo]\n\t"                                                                    \
+  "adox %[c], %[lo]\n\t" STORE(16) LOAD(24) "mulx 24(%[a]), %[lo], %[c]\n\t"                \
+  "adcx %[x], %[lo]\n\t"                                                                    \
+  "adox %[hi], %[lo]\n\t" STORE(24) "lea 32(%[a]), %[a]\n\t"                                \
+  "lea 32(%[r]), %[r]\n\t"                                                                  \
+  "lea -1(%%rcx), %%rcx\n\t"                                                                \
+  "3:\n\t"                                                                                  \
+  "jrcxz 2f\n\t"                                                                            \
+  "jmp 1b\n\t"                                                                              \
+  "2:\n\t"                                                                                  \
+  "adcx %[z], %[c]\n\t"                                                                     \
+  "adox %[z], %[c]"
+#define NUMKIT_LOAD(off) "mov " #off "(%[r]), %[x]\n\t"
+#define NUMKIT_LOAD_NOT(off) "mov " #off "(%[r]), %[x]\n\tnot %[x]\n\t"
+#define NUMKIT_STORE(off) "mov %[lo], " #off "(%[r])\n\t"
+#define NUMKIT_STORE_NOT(off) "not %[lo]\n\tmov %[lo], " #off "(%[r])\n\t"
+#define NUMKIT_MULX_OPERANDS                                                                \
+  : [r] "+&r"(r), [a] "+&r"(a), [c] "+&r"(c), [lo] "=&r"(lo), [hi] "=&r"(hi), [x] "=&r"(x), \
+    [z] "=&r"(zero), "+&c"(count)                                                              \
+  : "d"(w)                                                                                     \
+  : "cc", "memory"
+
+Word addMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept {
+  Word lo = 0;
+  Word hi = 0;
+  Word x = 0;
+  Word zero = 0;
+  auto count = static_cast<Word>(m);
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD, NUMKIT_STORE) NUMKIT_MULX_OPERANDS);
+  return c;
+}
+
+Word subMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept {
+  Word lo = 0;
+  Word hi = 0;
+  Word x = 0;
+  Word zero = 0;
+  auto count = static_cast<Word>(m);
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD_NOT, NUMKIT_STORE_NOT) NUMKIT_MULX_OPERANDS);
+  return c;
+}
+
+#undef NUMKIT_MULX_ROW
+#undef NUMKIT_LOAD
+#undef NUMKIT_LOAD_NOT
+#undef NUMKIT_STORE
+#undef NUMKIT_STORE_NOT
+#undef NUMKIT_MULX_OPERANDS
+#endif
 
 namespace {
 
@@ -140,21 +228,323 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
   return qh;
 }
 
+// ---------------------------------------------------------------------------
+// Thresholds, in limbs, from which the next algorithm is the faster one.
+// Measured on the development machine (AMD EPYC, 2 cores shared with other
+// work, mulx/adcx/adox available), Release build: a throw-away driver timed
+// the kernel (thread CPU time, best of 15 rounds, candidate thresholds
+// interleaved within each round) for operand sizes from 16 to 1000 limbs,
+// divisions of 2n by n limbs.  The crossings found: Karatsuba products from
+// about 50 limbs, Toom-3 from 250 to 300; squares (whose schoolbook form
+// needs only half the limb products) from about 150 and 300 to 500;
+// recursive division from 30 to 60.  The curves are flat near each crossing,
+// so a few limbs either way make no measurable difference.  Products
+// compare the shorter operand's size, divisions the divisor's.
+constexpr Int mulKaratsubaThreshold = 48;
+constexpr Int mulToom3Threshold = 280;
+constexpr Int sqrKaratsubaThreshold = 144;
+constexpr Int sqrToom3Threshold = 400;
+constexpr Int divRecursiveThreshold = 40;
+
+// {r, rn} += {a, an}, an <= rn; returns the carry out of the top.
+Word addInto(Word* r, Int rn, const Word* a, Int an) noexcept {
+  assert(an <= rn);
+  return incLimbs(r + an, rn - an, addLimbsN(r, r, a, an));
+}
+
+// {r, rn} -= {a, an}, an <= rn; returns the borrow out of the top.
+Word subFrom(Word* r, Int rn, const Word* a, Int an) noexcept {
+  assert(an <= rn);
+  return decLimbs(r + an, rn - an, subLimbsN(r, r, a, an));
+}
+
+// {r, rn} += {a, an} * 2^(64 off) for a sum known to fit rn limbs: the limbs
+// of a that would land above r are zero and no carry leaves the top.
+void addAt(Word* r, Int rn, Int off, const Word* a, Int an) noexcept {
+  Int n = an < rn - off ? an : rn - off;
+  assert(std::all_of(a + n, a + an, [](Word w) { return w == 0; }));
+  const Word c = addInto(r + off, rn - off, a, n);
+  assert(c == 0);
+  (void)c;
+  (void)n;
+}
+
+// {r, an} = |{a, an} - {b, bn}|, an >= bn; returns 1 when a < b, else 0.
+Word absDiff(Word* r, const Word* a, Int an, const Word* b, Int bn) noexcept {
+  assert(an >= bn);
+  Int top = an;
+  while (top > bn && a[top - 1] == 0) --top;
+  if (top == bn && compareLimbs(a, b, bn) < 0) {
+    subLimbsN(r, b, a, bn);
+    std::fill(r + bn, r + an, Word{0});
+    return 1;
+  }
+  const Word borrow = subLimbsN(r, a, b, bn);
+  std::copy(a + bn, a + an, r + bn);
+  decLimbs(r + bn, an - bn, borrow);
+  return 0;
+}
+
+// {r, n} = {a, n} / 3 for a multiple of 3: by the inverse of 3 modulo
+// 2^64, one limb at a time from the bottom.
+void divExact3(Word* r, const Word* a, Int n) noexcept {
+  constexpr Word kInverse3 = 0xaaaaaaaaaaaaaaabULL;  // 3 * kInverse3 = 1 mod 2^64
+  Word c = 0;
+  for (Int i = 0; i < n; ++i) {
+    const Word x = a[i];
+    const Word q = (x - c) * kInverse3;
+    r[i] = q;
+    c = static_cast<Word>((static_cast<Wide>(q) * 3) >> 64) + static_cast<Word>(x < c);
+  }
+  assert(c == 0);
+}
+
+// x * y, or x^2 when squaring (then y is x).
+void product(Word* r, const Word* x, Int xn, const Word* y, Int yn, bool square) {
+  if (square) {
+    sqrLimbs(r, x, xn);
+  } else if (xn >= yn) {
+    mulLimbs(r, x, xn, y, yn);
+  } else {
+    mulLimbs(r, y, yn, x, xn);
+  }
+}
+
+// Karatsuba, na >= nb > h = ceil(na / 2): with a = a1 2^(64h) + a0 and b
+// alike, a b = z2 2^(128h) + (z0 + z2 - (a0 - a1)(b0 - b1)) 2^(64h) + z0
+// where z0 = a0 b0 and z2 = a1 b1: three products of about half the size.
+void mulKaratsuba(Word* r, const Word* a, Int na, const Word* b, Int nb, bool square) {
+  const Int h = (na + 1) / 2;
+  const Int rn = na + nb;
+  assert(nb > h);
+  Scratch s(6 * h + 1);
+  Word* da = s.get();    // |a0 - a1|
+  Word* db = da + h;     // |b0 - b1|
+  Word* zm = db + h;     // their product
+  Word* t = zm + 2 * h;  // the middle coefficient
+  const Word sa = absDiff(da, a, h, a + h, na - h);
+  const Word sb = square ? sa : absDiff(db, b, h, b + h, nb - h);
+  product(r, a, h, b, h, square);
+  product(r + 2 * h, a + h, na - h, b + h, nb - h, square);
+  product(zm, da, h, square ? da : db, h, square);
+  std::copy_n(r, 2 * h, t);
+  t[2 * h] = addInto(t, 2 * h, r + 2 * h, rn - 2 * h);
+  if (sa == sb) {
+    subFrom(t, 2 * h + 1, zm, 2 * h);
+  } else {
+    addInto(t, 2 * h + 1, zm, 2 * h);
+  }
+  addAt(r, rn, h, t, 2 * h + 1);
+}
+
+// The three Toom-3 evaluation operands of a = a2 2^(128k) + a1 2^(64k) + a0
+// (a2 of n2 limbs), k + 1 limbs each: p1 = a(1), pm = |a(-1)|, p2 = a(2).
+// Returns 1 when a(-1) < 0.
+Word toom3Evaluate(Word* p1, Word* pm, Word* p2, const Word* a, Int k, Int n2) noexcept {
+  const Word* a1 = a + k;
+  const Word* a2 = a + 2 * k;
+  std::copy_n(a, k, p1);
+  p1[k] = addInto(p1, k, a2, n2);
+  const Word sign = absDiff(pm, p1, k + 1, a1, k);
+  p1[k] += addLimbsN(p1, p1, a1, k);
+  std::copy_n(a2, n2, p2);
+  std::fill(p2 + n2, p2 + k + 1, Word{0});
+  shiftLeftLimbs(p2, p2, k + 1, 1);
+  addInto(p2, k + 1, a1, k);
+  shiftLeftLimbs(p2, p2, k + 1, 1);
+  addInto(p2, k + 1, a, k);
+  return sign;
+}
+
+// Toom-3 with k = ceil(na / 3) and nb > 2k: the product polynomial
+// c4 x^4 + ... + c0 at x = 2^(64k) is found from its values at 0, 1, -1, 2
+// and infinity, five products of about a third of the size.  The
+// interpolation runs modulo 2^(64w), w = 2k + 2: every coefficient lies in
+// [0, 2^(64w)), so the wrapped intermediate differences come out exact.
+void mulToom3(Word* r, const Word* a, Int na, const Word* b, Int nb, bool square) {
+  const Int k = (na + 2) / 3;
+  const Int an2 = na - 2 * k;
+  const Int bn2 = nb - 2 * k;
+  const Int rn = na + nb;
+  const Int w = 2 * k + 2;
+  assert(an2 >= 1 && bn2 >= 1 && an2 >= bn2);
+  Scratch s(6 * (k + 1) + 4 * w);
+  Word* pa1 = s.get();
+  Word* pam = pa1 + (k + 1);
+  Word* pa2 = pam + (k + 1);
+  Word* pb1 = pa2 + (k + 1);
+  Word* pbm = pb1 + (k + 1);
+  Word* pb2 = pbm + (k + 1);
+  Word* v1 = pb2 + (k + 1);
+  Word* vm = v1 + w;
+  Word* v2 = vm + w;
+  Word* t = v2 + w;
+  const Word sa = toom3Evaluate(pa1, pam, pa2, a, k, an2);
+  const Word sb = square ? sa : toom3Evaluate(pb1, pbm, pb2, b, k, bn2);
+  if (square) {
+    pb1 = pa1;
+    pbm = pam;
+    pb2 = pa2;
+  }
+  Word* v0 = r;          // c0, 2k limbs
+  Word* vi = r + 4 * k;  // c4, rn - 4k limbs
+  const Int nvi = rn - 4 * k;
+  product(v0, a, k, b, k, square);
+  product(vi, a + 2 * k, an2, b + 2 * k, bn2, square);
+  product(v1, pa1, k + 1, pb1, k + 1, square);
+  product(vm, pam, k + 1, pbm, k + 1, square);
+  product(v2, pa2, k + 1, pb2, k + 1, square);
+  if (sa != sb) {
+    // a(-1) b(-1) < 0: negate modulo 2^(64w).
+    std::fill_n(t, w, Word{0});
+    subLimbsN(vm, t, vm, w);
+  }
+  // vm = c1 + c3 = (v1 - v(-1)) / 2.
+  subLimbsN(vm, v1, vm, w);
+  shiftRightLimbs(vm, vm, w, 1);
+  // v1 = c2 = v1 - (c1 + c3) - c0 - c4.
+  subLimbsN(v1, v1, vm, w);
+  subFrom(v1, w, v0, 2 * k);
+  subFrom(v1, w, vi, nvi);
+  // v2 = c3 = (v2 - c0 - 4 c2 - 16 c4 - 2 (c1 + c3)) / 6.
+  subFrom(v2, w, v0, 2 * k);
+  shiftLeftLimbs(t, v1, w, 2);
+  subLimbsN(v2, v2, t, w);
+  std::copy_n(vi, nvi, t);
+  std::fill(t + nvi, t + w, Word{0});
+  shiftLeftLimbs(t, t, w, 4);
+  subLimbsN(v2, v2, t, w);
+  shiftLeftLimbs(t, vm, w, 1);
+  subLimbsN(v2, v2, t, w);
+  shiftRightLimbs(v2, v2, w, 1);
+  divExact3(v2, v2, w);
+  // vm = c1 = (c1 + c3) - c3.
+  subLimbsN(vm, vm, v2, w);
+  std::fill(r + 2 * k, r + 4 * k, Word{0});
+  addAt(r, rn, k, vm, w);
+  addAt(r, rn, 2 * k, v1, w);
+  addAt(r, rn, 3 * k, v2, w);
+}
+
+// na >= 2 nb - 1: a in pieces of nb limbs, each multiplied by b and added
+// at its place.
+void mulByPieces(Word* r, const Word* a, Int na, const Word* b, Int nb) {
+  mulLimbs(r, a, nb, b, nb);
+  Scratch s(2 * nb);
+  Word* t = s.get();
+  for (Int off = nb; off < na; off += nb) {
+    const Int len = na - off < nb ? na - off : nb;
+    if (len == nb) {
+      mulLimbs(t, a + off, nb, b, nb);
+    } else {
+      mulLimbs(t, b, nb, a + off, len);
+    }
+    // r[off, off + nb) holds the top of the products so far; above it
+    // nothing is written yet.
+    const Word c = addLimbsN(r + off, r + off, t, nb);
+    std::copy_n(t + nb, len, r + off + nb);
+    const Word out = incLimbs(r + off + nb, len, c);
+    assert(out == 0);
+    (void)out;
+  }
+}
+
+// Division by recursion on halves of the quotient.  divPart divides
+// {np, dn + c}, whose top dn limbs are below d, by {d, dn} for c <= dn
+// quotient limbs: the top 2c limbs by d's top c limbs (a recursive division
+// that may overestimate), then the product of that quotient and d's low
+// dn - c limbs subtracted, adding d back while the remainder is negative
+// (a few times at most: d is normalised).  divRecursive divides {np, 2n} by
+// {d, n} as two such halves.  Both leave the remainder at the bottom of np
+// and zeros above it, and return the quotient's top limb beyond q (0 or 1).
+Word divRecursive(Word* q, Word* np, const Word* d, Int n);
+
+Word divPart(Word* q, Word* np, Int c, const Word* d, Int dn) {
+  assert(c <= dn);
+  if (c < divRecursiveThreshold) return divBasecase(q, np, dn + c, d, dn);
+  const Int k = dn - c;
+  Word qh = divRecursive(q, np + k, d + k, c);
+  if (k == 0) return qh;
+  Scratch s(dn);
+  Word* t = s.get();
+  if (c >= k) {
+    mulLimbs(t, q, c, d, k);
+  } else {
+    mulLimbs(t, d, k, q, c);
+  }
+  Word top = Word{0} - subLimbsN(np, np, t, dn);
+  if (qh != 0) top -= subFrom(np + c, k, d, k);
+  while (top != 0) {
+    top += addLimbsN(np, np, d, dn);
+    qh -= decLimbs(q, c, 1);
+  }
+  return qh;
+}
+
+Word divRecursive(Word* q, Word* np, const Word* d, Int n) {
+  if (n < divRecursiveThreshold) return divBasecase(q, np, 2 * n, d, n);
+  const Int lo = n / 2;
+  const Int hi = n - lo;
+  const Word qh = divPart(q + lo, np + lo, hi, d, n);
+  const Word ql = divPart(q, np, lo, d, n);
+  assert(ql == 0);
+  (void)ql;
+  return qh;
+}
+
 }  // namespace
 
 void mulLimbs(Word* r, const Word* a, Int na, const Word* b, Int nb) {
   assert(na >= nb && nb >= 1);
-  mulBasecase(r, a, na, b, nb);
+  if (nb < mulKaratsubaThreshold) {
+    mulBasecase(r, a, na, b, nb);
+  } else if (nb <= (na + 1) / 2) {
+    mulByPieces(r, a, na, b, nb);
+  } else if (nb < mulToom3Threshold || nb <= 2 * ((na + 2) / 3)) {
+    mulKaratsuba(r, a, na, b, nb, false);
+  } else {
+    mulToom3(r, a, na, b, nb, false);
+  }
 }
 
 void sqrLimbs(Word* r, const Word* a, Int n) {
   assert(n >= 1);
-  sqrBasecase(r, a, n);
+  if (n < sqrKaratsubaThreshold) {
+    sqrBasecase(r, a, n);
+  } else if (n < sqrToom3Threshold) {
+    mulKaratsuba(r, a, n, a, n, true);
+  } else {
+    mulToom3(r, a, n, a, n, true);
+  }
 }
 
 Word divRemNormalized(Word* q, Word* a, Int na, const Word* d, Int dn) {
   assert(dn >= 2 && na >= dn && (d[dn - 1] >> 63) != 0);
-  return divBasecase(q, a, na, d, dn);
+  const Int qn = na - dn;
+  if (dn < divRecursiveThreshold || qn < divRecursiveThreshold) {
+    return divBasecase(q, a, na, d, dn);
+  }
+  Word qh = 0;
+  if (compareLimbs(a + qn, d, dn) >= 0) {
+    subLimbsN(a + qn, a + qn, d, dn);
+    qh = 1;
+  }
+  // From the top: a short block of qn mod dn quotient limbs, then blocks of
+  // dn; each starts with a remainder below d on top.
+  Int j = qn;
+  if (const Int c = qn % dn; c != 0) {
+    j -= c;
+    const Word x = divPart(q + j, a + j, c, d, dn);
+    assert(x == 0);
+    (void)x;
+  }
+  while (j > 0) {
+    j -= dn;
+    const Word x = divRecursive(q + j, a + j, d, dn);
+    assert(x == 0);
+    (void)x;
+  }
+  return qh;
 }
 
 Word divRemLimb(Word* q, const Word* a, Int n, Word d) noexcept {

@@ -27,20 +27,10 @@ inline Word mulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
   return c;
 }
 
-// {r, n} += {a, n} * w; returns the limb carried out of the top.
-inline Word addMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
-  Word c = 0;
-  Int i = 0;
-  // Two limbs a round: the two products are independent of each other.
-  for (; i + 2 <= n; i += 2) {
-    const Wide t0 = static_cast<Wide>(a[i]) * w + r[i] + c;
-    const Wide p1 = static_cast<Wide>(a[i + 1]) * w + r[i + 1];
-    r[i] = static_cast<Word>(t0);
-    const Wide t1 = p1 + static_cast<Word>(t0 >> 64);
-    r[i + 1] = static_cast<Word>(t1);
-    c = static_cast<Word>(t1 >> 64);
-  }
-  if (i < n) {
+// {r, n} += {a, n} * w in portable code; returns the limb carried out of
+// the top.
+inline Word addMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c = 0) noexcept {
+  for (Int i = 0; i < n; ++i) {
     const Wide t = static_cast<Wide>(a[i]) * w + r[i] + c;
     r[i] = static_cast<Word>(t);
     c = static_cast<Word>(t >> 64);
@@ -48,9 +38,31 @@ inline Word addMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
   return c;
 }
 
-// {r, n} -= {a, n} * w; returns the limb borrowed from above the top.
-inline Word subMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
-  Word c = 0;
+// True when the processor has the BMI2 and ADX instructions (mulx, adcx,
+// adox): two independent carry chains for the row loops.
+extern const bool kHaveMulx;
+
+#if defined(__x86_64__)
+// {r, 4 m} += {a, 4 m} * w + c with mulx, adcx and adox; returns the limb
+// carried out of the top.  Only when kHaveMulx.
+Word addMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept;
+#endif
+
+// {r, n} += {a, n} * w; returns the limb carried out of the top.
+inline Word addMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
+#if defined(__x86_64__)
+  if (kHaveMulx && n >= 4) {
+    const Int k = n % 4;
+    const Word c = addMulLimbs1Portable(r, a, k, w);
+    return addMulLimbs1Mulx(r + k, a + k, n / 4, w, c);
+  }
+#endif
+  return addMulLimbs1Portable(r, a, n, w);
+}
+
+// {r, n} -= {a, n} * w + c in portable code; returns the limb borrowed
+// from above the top.
+inline Word subMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c = 0) noexcept {
   for (Int i = 0; i < n; ++i) {
     const Wide t = static_cast<Wide>(a[i]) * w + c;
     const Word lo = static_cast<Word>(t);
@@ -59,6 +71,24 @@ inline Word subMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
     c = static_cast<Word>(t >> 64) + static_cast<Word>(x < lo);
   }
   return c;
+}
+
+#if defined(__x86_64__)
+// {r, 4 m} -= {a, 4 m} * w + c with mulx, adcx and adox; returns the limb
+// borrowed from above the top.  Only when kHaveMulx.
+Word subMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept;
+#endif
+
+// {r, n} -= {a, n} * w; returns the limb borrowed from above the top.
+inline Word subMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
+#if defined(__x86_64__)
+  if (kHaveMulx && n >= 4) {
+    const Int k = n % 4;
+    const Word c = subMulLimbs1Portable(r, a, k, w);
+    return subMulLimbs1Mulx(r + k, a + k, n / 4, w, c);
+  }
+#endif
+  return subMulLimbs1Portable(r, a, n, w);
 }
 
 // {r, n} = {a, n} + {b, n}; returns the carry, 0 or 1.  r may be a or b.
