@@ -1,4 +1,5 @@
-// Sums written into the block of their first operand.
+// Sums written into the block of their first operand, and the word loops
+// the small multi-word paths of Natural and Integer share.
 //
 // A value whose block has a single reference (rt::isUnique) can take x + y or
 // x - y into that block when the block has room: no other value can see the
@@ -21,6 +22,14 @@ inline Ordering compareWords(const Word* p, Int n, const Word* q, Int m) noexcep
     if (p[i] != q[i]) return p[i] > q[i] ? Ordering::GT : Ordering::LT;
   }
   return Ordering::EQ;
+}
+
+// Whether {p, n} and {q, n} hold the same words.
+inline bool equalWords(const Word* p, const Word* q, Int n) noexcept {
+  for (Int i = 0; i < n; ++i) {
+    if (p[i] != q[i]) return false;
+  }
+  return true;
 }
 
 // The size of {p, n} once its zero top words are dropped.

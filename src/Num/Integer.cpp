@@ -143,6 +143,15 @@ Ordering compareImpl(const Integer& x, const Integer& y) noexcept {
 
 Ordering integerCompareSlow(IntegerRep xr, IntegerRep yr) noexcept {
   const Borrowed x(xr), y(yr);
+  if (xr.h != nullptr && yr.h != nullptr) {
+    // Two multi-word values: the signs, then the magnitudes, the larger of
+    // which is the smaller value when both are negative.
+    const bool negative = x.get().isIN();
+    if (negative != y.get().isIN()) return negative ? Ordering::LT : Ordering::GT;
+    const BigNat_& a = negative ? y.get().magnitude() : x.get().magnitude();
+    const BigNat_& b = negative ? x.get().magnitude() : y.get().magnitude();
+    return compareWords(a.data(), a.size(), b.data(), b.size());
+  }
   return compareImpl(x.get(), y.get());
 }
 
@@ -151,7 +160,9 @@ bool integerEqSlow(IntegerRep xr, IntegerRep yr) noexcept {
   const Integer& x = bx.get();
   const Integer& y = by.get();
   if (x.isIS() || y.isIS()) return x.isIS() && y.isIS() && x.intValue() == y.intValue();
-  return x.isIN() == y.isIN() && bigNatEq(x.magnitude(), y.magnitude());
+  const BigNat_& a = x.magnitude();
+  const BigNat_& b = y.magnitude();
+  return x.isIN() == y.isIN() && a.size() == b.size() && equalWords(a.data(), b.data(), a.size());
 }
 
 // ---------------------------------------------------------------------------

@@ -60,7 +60,9 @@ Ordering naturalCompareSlow(NaturalRep ar, NaturalRep br) noexcept {
     return x < y ? Ordering::LT : x == y ? Ordering::EQ : Ordering::GT;
   }
   if (b.isNS()) return Ordering::GT;
-  return bigNatCompare(a.bigNat(), b.bigNat());
+  const BigNat_& p = a.bigNat();
+  const BigNat_& q = b.bigNat();
+  return compareWords(p.data(), p.size(), q.data(), q.size());
 }
 
 bool naturalEqSlow(NaturalRep ar, NaturalRep br) noexcept {
@@ -68,7 +70,9 @@ bool naturalEqSlow(NaturalRep ar, NaturalRep br) noexcept {
   const Natural& a = ba.get();
   const Natural& b = bb.get();
   if (a.isNS() || b.isNS()) return a.isNS() && b.isNS() && a.word() == b.word();
-  return bigNatEq(a.bigNat(), b.bigNat());
+  const BigNat_& p = a.bigNat();
+  const BigNat_& q = b.bigNat();
+  return p.size() == q.size() && equalWords(p.data(), q.data(), p.size());
 }
 
 namespace {
