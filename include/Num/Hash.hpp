@@ -1,0 +1,64 @@
+// std::hash for Natural and Integer.
+//
+// A hash is a function of the mathematical value alone: a Natural and an
+// Integer of the same value hash equal (Natural 5 and Integer 5, NS 2^63
+// and IP 2^63), so either type can look up keys of the other in a container
+// keyed by a transparent hash.  The value is hashed as its sign and its
+// magnitude:
+// - a magnitude of one word m (every NS and IS, and an IP or IN of one limb)
+//   hashes inline to mix(m), one multiplication and a shift, about the cost
+//   of std::hash<std::int64_t> and a mix;
+// - a magnitude of two or more limbs hashes out of line: a state seeded by
+//   the limb count absorbs each limb once, least significant first, through
+//   a full 64-bit mixer, so a change in any limb changes every output bit;
+// - a negative value's hash is the complement of its magnitude's, so x and
+//   -x never collide.
+// Each step is a bijection of the state for a fixed limb, so values of the
+// same length that differ in their top limb alone never collide either.
+// Both paths start from the magnitude's size, and values are always in
+// normal form, so a value meets exactly one of them.  The hash is not keyed:
+// it gives no protection against inputs chosen to collide.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+#include "Num/Integer.hpp"
+#include "Num/Natural.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace detail {
+// The hash of a value of magnitude m < 2^64, negative when `negative`.
+inline std::size_t hashWord(Word m, bool negative) noexcept {
+  Word h = m * 0x9e3779b97f4a7c15U;  // odd: a bijection of the word
+  h ^= h >> 32;
+  return static_cast<std::size_t>(negative ? ~h : h);
+}
+// The hash of a value of magnitude m (any size; one limb or zero gives
+// hashWord's result), negative when `negative`.
+[[gnu::noinline]] NUMKIT_API std::size_t hashMagnitude(const BigNat_& m, bool negative) noexcept;
+}  // namespace detail
+
+NUMKIT_END_NAMESPACE
+
+// The hash of n's value; equal to the hash of the Integer of the same value.
+template <>
+struct std::hash<num::Natural> {
+  std::size_t operator()(const num::Natural& n) const noexcept {
+    if (n.isNS()) return num::detail::hashWord(n.word(), false);
+    return num::detail::hashMagnitude(n.bigNat(), false);
+  }
+};
+
+// The hash of x's value; equal to the hash of the Natural of the same value.
+template <>
+struct std::hash<num::Integer> {
+  std::size_t operator()(const num::Integer& x) const noexcept {
+    if (x.isIS()) {
+      const num::Int i = x.intValue();
+      return num::detail::hashWord(num::wordFromAbsInt_(i), i < 0);
+    }
+    return num::detail::hashMagnitude(x.magnitude(), x.isIN());
+  }
+};

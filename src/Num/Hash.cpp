@@ -1,0 +1,36 @@
+// Hashes of multi-limb magnitudes.
+#include "Num/Hash.hpp"
+
+NUMKIT_BEGIN_NAMESPACE
+
+namespace {
+
+// A full-avalanche bijection of a word (the finaliser of a well-known
+// 64-bit hash): every input bit flips each output bit with probability
+// about one half.
+constexpr Word mix64(Word h) noexcept {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdU;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53U;
+  h ^= h >> 33;
+  return h;
+}
+
+}  // namespace
+
+namespace detail {
+
+std::size_t hashMagnitude(const BigNat_& m, bool negative) noexcept {
+  const Int n = m.size();
+  // A magnitude of one limb or none is a single word, whichever form holds it.
+  if (n <= 1) return hashWord(n == 0 ? 0 : m[0], negative);
+  const Word* p = m.data();
+  Word h = mix64(static_cast<Word>(n) * 0x9e3779b97f4a7c15U);
+  for (Int i = 0; i < n; ++i) h = mix64(h ^ p[i]);
+  return static_cast<std::size_t>(negative ? ~h : h);
+}
+
+}  // namespace detail
+
+NUMKIT_END_NAMESPACE
