@@ -22,6 +22,15 @@ namespace backend::native {
 
 inline constexpr const char* backendName = "native";
 
+// The size and C int narrowings of the backend interface, as in the GMP
+// backend, so that code written against either backend's names compiles
+// with both: a signed size as a machine word (the identity), and the C int
+// in the low 32 bits of a word, sign-extended.
+inline constexpr Int narrowGmpSize_(Int n) noexcept { return n; }
+inline constexpr Int narrowCInt_(Word w) noexcept {
+  return static_cast<Int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(w)));
+}
+
 // A bit count n split into whole words and the bits left over: (n div 64,
 // n mod 64), as words and as signed words.
 inline constexpr std::pair<Word, Word> count_words_bits(Word n) noexcept {
