@@ -266,7 +266,10 @@ TEST(TextParse, DigitLimitAndBases) {
   const std::string big(1000000, '9');
   Mpz want;
   mpz_set_str(want.get(), big.c_str(), 10);
-  EXPECT_TRUE(isNatural(num::naturalFromString(big), want));
+  const Natural nines = num::naturalFromString(big);
+  EXPECT_TRUE(isNatural(nines, want));
+  EXPECT_EQ(num::toCharsSize(nines), big.size());  // 10^n - 1: the most n digits hold
+  EXPECT_EQ(num::toCharsSize(nines + Natural(1u)), big.size() + 1);
   // Bases outside 2..36 (0 only for the parser).
   for (const int base : {-1, 1, 37}) {
     char buf[8];

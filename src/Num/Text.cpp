@@ -120,6 +120,17 @@ std::string partsToString(const Parts& p, int base, bool uppercase) {
   return s;
 }
 
+// b^e for e >= 1: one squaring per bit of e, the last one of about the
+// result's size.
+BigNat_ bigNatPowerOfWord(Word b, std::size_t e) {
+  BigNat_ r = bigNatFromWord_(b);
+  for (int i = static_cast<int>(std::bit_width(e)) - 2; i >= 0; --i) {
+    r = bigNatSqr(r);
+    if (((e >> i) & 1) != 0) r = bigNatMulWord_(r, b);
+  }
+  return r;
+}
+
 std::size_t digitCount(const Parts& p, int base) {
   if (p.big == nullptr) {
     char buf[kWordChars];
@@ -131,7 +142,17 @@ std::size_t digitCount(const Parts& p, int base) {
     const auto s = static_cast<Word>(std::countr_zero(static_cast<unsigned>(base)));
     return static_cast<std::size_t>((bits + s - 1) / s);
   }
-  return static_cast<std::size_t>(bigNatSizeInBase_(static_cast<Word>(base), m));
+  // The room is the digit count plus 2 to 4, so the count is at least
+  // room - 4 = d and m >= base^(d - 1); one power and at most two products
+  // by the base settle it.
+  const auto b = static_cast<Word>(base);
+  std::size_t d = roomFor(m, base) - 4;
+  BigNat_ power = bigNatPowerOfWord(b, d);
+  while (bigNatCompare(m, power) != Ordering::LT) {
+    ++d;
+    power = bigNatMulWord_(power, b);
+  }
+  return d;
 }
 
 std::to_chars_result partsToChars(char* first, char* last, const Parts& p, int base) {
