@@ -502,6 +502,11 @@ Integer nextPrime(const Integer& x) {
 
 Natural powMod(const Integer& b, const Integer& e, const Natural& m) {
   if (naturalIsZero(m)) raiseDivZero();
+  // integerPowMod_ gives 0 for 0 to a negative power; 0 has no inverse
+  // (except modulo 1, where every residue is 0).
+  if (integerIsNegative(e) && integerIsZero(b) && !naturalIsOne(m)) {
+    domainError("numkit: negative power of a value without an inverse");
+  }
   std::optional<Natural> r = integerPowMod_(b, e, m);
   if (!r) domainError("numkit: negative power of a value without an inverse");
   return *std::move(r);
