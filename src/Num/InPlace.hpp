@@ -9,6 +9,7 @@
 
 #include <cassert>
 
+#include "Num/Primitives.hpp"
 #include "Num/Runtime.hpp"
 #include "Num/WordArray.hpp"
 
@@ -135,6 +136,51 @@ inline Word subWordsFrom(Word* p, const Word* q, Int m) noexcept {
   (void)wordsSubWord(p + n, q + n, m - n, wordsSubN(p, q, p, n));
   negative = nq;
   return trimmedSize(p, m);
+}
+
+// {r, na + nb} = {a, na} * {b, nb} by rows (schoolbook), for NA = na; r is
+// separate from a and b.
+template <int NA>
+void mulRows(Word* r, const Word* a, const Word* b, Int nb) noexcept {
+  using Wide = detail::DoubleWord;
+  Word c = 0;
+  for (int j = 0; j < NA; ++j) {
+    const Wide t = static_cast<Wide>(a[j]) * b[0] + c;
+    r[j] = static_cast<Word>(t);
+    c = static_cast<Word>(t >> 64);
+  }
+  r[NA] = c;
+  for (Int i = 1; i < nb; ++i) {
+    Word* row = r + i;
+    const Word w = b[i];
+    c = 0;
+    for (int j = 0; j < NA; ++j) {
+      const Wide t = static_cast<Wide>(a[j]) * w + row[j] + c;
+      row[j] = static_cast<Word>(t);
+      c = static_cast<Word>(t >> 64);
+    }
+    row[NA] = c;
+  }
+}
+
+// The largest operand mulWords takes.
+inline constexpr Int kMulWordsLimbs = 4;
+
+// {r, na + nb} = {a, na} * {b, nb}, 1 <= na, nb <= kMulWordsLimbs, with the
+// rows unrolled: for operands of a few limbs, where a call into the kernels
+// costs more than the products.  r is separate from a and b.
+inline void mulWords(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  switch (na) {
+    case 1:
+      return mulRows<1>(r, a, b, nb);
+    case 2:
+      return mulRows<2>(r, a, b, nb);
+    case 3:
+      return mulRows<3>(r, a, b, nb);
+    default:
+      assert(na == kMulWordsLimbs);
+      return mulRows<4>(r, a, b, nb);
+  }
 }
 
 // The block of a multi-word value's limbs, writable when rt::isUnique says

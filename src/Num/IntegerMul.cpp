@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "Borrowed.hpp"
+#include "InPlace.hpp"
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
 #include "Num/Integer.hpp"
@@ -150,6 +151,71 @@ auto onBorrowed(Args... args) {
 
 namespace detail {
 
+namespace {
+
+using BorrowedInteger = detail::BorrowedValue<Integer, detail::IntegerAccess, detail::IntegerRep>;
+
+bool isTrivialFactor(const Integer& x) noexcept {
+  return x.isIS() && (x.intValue() == 0 || isUnit(x));
+}
+
+// Operands of at most this many limbs are multiplied by the row loops here.
+constexpr Int kInlineMulLimbs = kMulWordsLimbs;
+
+// A new block of n words, from the thread's list of small blocks when it can.
+rt::BlockHeader* newBlock(Int n) {
+  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
+  if (bytes <= rt::kMinCapacityBytes) {
+    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
+  }
+  return rt::allocateBlock(rt::wordBlockBytes(n));
+}
+
+// x * y for a multi-word x and a multi-word y, or a signed word y other than
+// 0, 1 and -1: a magnitude of at least 2^63 times one of at least 2 has at
+// least two limbs, so nothing is demoted, and the product's only other
+// limb to settle is its top one.
+Integer mulMultiWord(const Integer& x, const Integer& y) {
+  const BigNat_& a = x.magnitude();
+  const bool negative = x.isIN() != integerIsNegative(y);
+  Word w = 0;
+  const Word* bp = &w;
+  Int nb = 1;
+  if (y.isIS()) {
+    w = wordFromAbsInt_(y.intValue());
+  } else {
+    if (y.magnitude().sameBlock(a)) {  // x * x, or x * -x: a square
+      BigNat_ sq = bigNatSqr(a);
+      return negative ? IN(std::move(sq)) : IP(std::move(sq));
+    }
+    bp = y.magnitude().data();
+    nb = y.magnitude().size();
+  }
+  const Int na = a.size();
+  const auto withSign = [negative](BigNat_ m) {
+    return negative ? IN(std::move(m)) : IP(std::move(m));
+  };
+  if (na <= kInlineMulLimbs && nb <= kInlineMulLimbs) {
+    rt::BlockHeader* h = newBlock(na + nb);
+    Word* r = rt::payload(h);
+    mulWords(r, a.data(), na, bp, nb);
+    h->bytes = static_cast<std::size_t>(r[na + nb - 1] != 0 ? na + nb : na + nb - 1) * kWordBytes;
+    return withSign(WordArray_::adopt(h));
+  }
+  if (nb == 1) {
+    MutableWordArray_ r = newWordArray_(na + 1);
+    backend::bignat_mul_word(r, a, bp[0]);
+    return withSign(std::move(r).freeze());
+  }
+  const bool swap = na < nb;
+  MutableWordArray_ r = newWordArray_(na + nb);
+  backend::bignat_mul(r, swap ? y.magnitude() : a, swap ? a : y.magnitude());
+  if (r[na + nb - 1] == 0) r.setSize(na + nb - 1);
+  return withSign(std::move(r).freeze());
+}
+
+}  // namespace
+
 IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
   // Two signed words reach here only when their product overflows a word,
   // the common case of a running sum of products: the product's one or two
@@ -166,6 +232,15 @@ IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
     r[1] = hi;  // within the smallest block's room even when not part of the value
     BigNat_ m = WordArray_::adopt(h);
     return IntegerAccess::release(p < 0 ? IN(std::move(m)) : IP(std::move(m)));
+  }
+  if (x.h != nullptr || y.h != nullptr) {
+    const BorrowedInteger bx(x), by(y);
+    const Integer& a = bx.get();
+    const Integer& b = by.get();
+    // A multi-word operand times anything but 0, 1 and -1 (whose products
+    // are shared values or an operand itself).
+    if (!a.isIS() && !isTrivialFactor(b)) return IntegerAccess::release(mulMultiWord(a, b));
+    if (!b.isIS() && !isTrivialFactor(a)) return IntegerAccess::release(mulMultiWord(b, a));
   }
   return onBorrowed<mulImpl>(x, y);
 }
