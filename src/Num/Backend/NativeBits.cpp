@@ -20,8 +20,19 @@ void copyLimbs(Word* r, const Word* a, Int n) noexcept {
   if (n > 0) std::memcpy(r, a, static_cast<std::size_t>(n) * sizeof(Word));
 }
 
+// Two limbs in one vector register: the shift loops move two at a time.
+typedef Word Pair __attribute__((vector_size(16)));
+
+Pair loadPair(const Word* p) noexcept {
+  Pair v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+void storePair(Word* p, Pair v) noexcept { std::memcpy(p, &v, sizeof v); }
+
 // {r, n - k} = {a, n} div 2^(64 k + s), 0 < s < 64 when s is not 0; returns
-// the bits shifted out of a[k] (non-zero when any of them was set).
+// the bits shifted out of a[k] (non-zero when any of them was set).  r and
+// a are separate.
 Word shiftRightInto(Word* r, const Word* a, Int n, Int k, unsigned s) noexcept {
   const Int rn = n - k;
   if (s == 0) {
@@ -29,7 +40,12 @@ Word shiftRightInto(Word* r, const Word* a, Int n, Int k, unsigned s) noexcept {
     return 0;
   }
   const Word* p = a + k;
-  for (Int i = 0; i + 1 < rn; ++i) r[i] = (p[i] >> s) | (p[i + 1] << (kLimbBits - s));
+  // Each limb takes the bits the one above it shifts out.
+  Int i = 0;
+  for (; i + 2 < rn; i += 2) {
+    storePair(r + i, (loadPair(p + i) >> s) | (loadPair(p + i + 1) << (kLimbBits - s)));
+  }
+  for (; i + 1 < rn; ++i) r[i] = (p[i] >> s) | (p[i + 1] << (kLimbBits - s));
   r[rn - 1] = p[rn - 1] >> s;
   return p[0] << (kLimbBits - s);
 }
@@ -70,13 +86,15 @@ void bignat_shiftl(MutableWordArray_& r, const WordArray_& a, Word n) noexcept {
   }
   const Word* ap = a.data();
   Word* q = rp + k;
-  Word c = 0;
-  for (Int i = 0; i < na; ++i) {
-    q[i] = (ap[i] << s) | c;
-    c = ap[i] >> (kLimbBits - s);
+  // Each limb takes the bits the one below it shifts out.
+  q[0] = ap[0] << s;
+  Int i = 1;
+  for (; i + 1 < na; i += 2) {
+    storePair(q + i, (loadPair(ap + i) << s) | (loadPair(ap + i - 1) >> (kLimbBits - s)));
   }
+  for (; i < na; ++i) q[i] = (ap[i] << s) | (ap[i - 1] >> (kLimbBits - s));
   // The carry limb is kept only when bits reached it.
-  mwaWriteOrShrink(r, c, na + k);
+  mwaWriteOrShrink(r, ap[na - 1] >> (kLimbBits - s), na + k);
 }
 
 void bignat_shiftr(MutableWordArray_& r, const WordArray_& a, Word n) noexcept {
