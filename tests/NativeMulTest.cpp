@@ -98,6 +98,21 @@ void checkProducts(const Limbs& a, const Limbs& b) {
   ASSERT_EQ(limbsOf(rw), w1);
 }
 
+// The word kernels against mpn_divrem_1 (n may be empty).
+void checkWordDivision(const Limbs& n, Word d0) {
+  const WordArray_ wn = array(n);
+  Limbs q1(n.size());
+  const Word r1 = n.empty() ? 0 : mpn_divrem_1(q1.data(), 0, n.data(), sz(n), d0);
+  ASSERT_EQ(nb::bignat_rem_word(wn, d0), r1) << n.size() << " limbs by " << d0;
+  if (n.empty()) return;
+  MutableWordArray_ wq = MutableWordArray_::allocate(wn.size());
+  ASSERT_EQ(nb::bignat_quotrem_word(wq, wn, d0), r1);
+  ASSERT_EQ(limbsOf(wq), q1);
+  MutableWordArray_ wq2 = MutableWordArray_::allocate(wn.size());
+  nb::bignat_quot_word(wq2, wn, d0);
+  ASSERT_EQ(limbsOf(wq2), q1);
+}
+
 // Every division kernel on one pair, against mpn_tdiv_qr and mpn_divrem_1.
 void checkDivision(const Limbs& n, const Limbs& d) {
   ASSERT_GE(n.size(), d.size());
@@ -123,17 +138,7 @@ void checkDivision(const Limbs& n, const Limbs& d) {
   nb::bignat_rem(orr, wn, wd);
   ASSERT_EQ(trimmed(limbsOf(orr)), trimmed(r));
 
-  if (d.size() == 1) {
-    Limbs q1(n.size());
-    const Word r1 = mpn_divrem_1(q1.data(), 0, n.data(), sz(n), d[0]);
-    MutableWordArray_ wq = MutableWordArray_::allocate(wn.size());
-    ASSERT_EQ(nb::bignat_quotrem_word(wq, wn, d[0]), r1);
-    ASSERT_EQ(limbsOf(wq), q1);
-    MutableWordArray_ wq2 = MutableWordArray_::allocate(wn.size());
-    nb::bignat_quot_word(wq2, wn, d[0]);
-    ASSERT_EQ(limbsOf(wq2), q1);
-    ASSERT_EQ(nb::bignat_rem_word(wn, d[0]), r1);
-  }
+  if (d.size() == 1) checkWordDivision(n, d[0]);
 
   // A normalised divisor: d shifted to its top bit, the dividend as it is
   // (the quotient changes, so mpn gives its own reference).
@@ -178,7 +183,7 @@ Limbs hardDivisor(numtest::Rng& rng, Int dn) {
 }
 
 TEST(NativeMul, ProductsMatchMpn) {
-  numtest::forRandomOperands(600, [](numtest::Rng& rng) {
+  numtest::forRandomOperands(3000, [](numtest::Rng& rng) {
     const Int na = rng.range(1, 200);
     const Int nb2 = rng.coin() ? na : rng.range(1, na);
     checkProducts(operand(rng, na), operand(rng, nb2));
@@ -186,7 +191,7 @@ TEST(NativeMul, ProductsMatchMpn) {
 }
 
 TEST(NativeMul, DivisionsMatchMpn) {
-  numtest::forRandomOperands(1500, [](numtest::Rng& rng) {
+  numtest::forRandomOperands(5000, [](numtest::Rng& rng) {
     const Int dn = rng.range(1, 120);
     const Int extra = rng.range(0, 80);
     const Limbs d = rng.coin() ? hardDivisor(rng, dn) : operand(rng, dn);
@@ -224,15 +229,23 @@ TEST(NativeMul, DivisionsMatchMpn) {
   });
 }
 
+TEST(NativeMul, WordDivisionsMatchMpn) {
+  numtest::forRandomOperands(3000, [](numtest::Rng& rng) {
+    Word d0 = rng.specialWord();
+    if (d0 == 0) d0 = 1;
+    checkWordDivision(rng.limbsOrZero(60), d0);
+  });
+}
+
 // Sizes just below, at and above the thresholds where the algorithms
-// change (recursive division from 40 limbs, Karatsuba products from 48 and
-// squares from 144, Toom-3 products from 280 and squares from 400, and
-// twice the division threshold, where the recursion first splits), in
-// balanced and unbalanced shapes.
+// change (the schoolbook square from 20 limbs, recursive division from 40,
+// Karatsuba products from 48 and squares from 144, Toom-3 products from 280
+// and squares from 400, and twice the division threshold, where the
+// recursion first splits), in balanced and unbalanced shapes.
 TEST(NativeMul, SizesAroundThresholds) {
   numtest::Rng rng;
   const long reps = numtest::iterations(2);
-  for (const Int t : {40, 48, 80, 96, 144, 280, 400}) {
+  for (const Int t : {20, 40, 48, 80, 96, 144, 280, 400}) {
     for (const Int n : {t - 1, t, t + 1}) {
       for (long rep = 0; rep < reps; ++rep) {
         checkProducts(operand(rng, n), operand(rng, n));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <memory>
+#include <utility>
 
 #if defined(__x86_64__)
 #include <cpuid.h>
@@ -38,70 +39,6 @@ bool detectMulx() noexcept {
 }  // namespace
 
 const bool kHaveMulx = detectMulx();
-
-#if defined(__x86_64__)
-// Four limbs a round.  The carry chain of adcx adds the limbs of r, the one
-// of adox the high halves of the previous products; the loop control (lea,
-// jrcxz) and not leave both flags alone.  The subtraction adds the product
-// to the complement of r and complements the sum: ~(~r + p) = r - p modulo
-// 2^(64 n), and the carry out of the sum is the borrow of the difference.
-#define NUMKIT_MULX_ROW(LOAD, STORE) \
-  "xor %k[z], %k[z]\n\t"                                                                    \
-  "jmp 3f\n\t"                                                                              \
-  "1:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                    \
-  "adcx %[x], %[lo]\n\t"                                                                    \
-  "adox %[c], %[lo]\n\t" STORE(0) LOAD(8) "mulx 8(%[a]), %[lo], %[c]\n\t"                   \
-  "adcx %[x], %[lo]\n\t"                                                                    \
-  "adox %[hi], %[lo]\n\t" STORE(8) LOAD(16) "mulx 16(%[a]), %[lo], %[hi]\n\t"               \
-  "adcx %[x], %[lo]\n\t"                                                                    \
-  "adox %[c], %[lo]\n\t" STORE(16) LOAD(24) "mulx 24(%[a]), %[lo], %[c]\n\t"                \
-  "adcx %[x], %[lo]\n\t"                                                                    \
-  "adox %[hi], %[lo]\n\t" STORE(24) "lea 32(%[a]), %[a]\n\t"                                \
-  "lea 32(%[r]), %[r]\n\t"                                                                  \
-  "lea -1(%%rcx), %%rcx\n\t"                                                                \
-  "3:\n\t"                                                                                  \
-  "jrcxz 2f\n\t"                                                                            \
-  "jmp 1b\n\t"                                                                              \
-  "2:\n\t"                                                                                  \
-  "adcx %[z], %[c]\n\t"                                                                     \
-  "adox %[z], %[c]"
-#define NUMKIT_LOAD(off) "mov " #off "(%[r]), %[x]\n\t"
-#define NUMKIT_LOAD_NOT(off) "mov " #off "(%[r]), %[x]\n\tnot %[x]\n\t"
-#define NUMKIT_STORE(off) "mov %[lo], " #off "(%[r])\n\t"
-#define NUMKIT_STORE_NOT(off) "not %[lo]\n\tmov %[lo], " #off "(%[r])\n\t"
-#define NUMKIT_MULX_OPERANDS                                                                \
-  : [r] "+&r"(r), [a] "+&r"(a), [c] "+&r"(c), [lo] "=&r"(lo), [hi] "=&r"(hi), [x] "=&r"(x), \
-    [z] "=&r"(zero), "+&c"(count)                                                              \
-  : "d"(w)                                                                                     \
-  : "cc", "memory"
-
-Word addMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept {
-  Word lo = 0;
-  Word hi = 0;
-  Word x = 0;
-  Word zero = 0;
-  auto count = static_cast<Word>(m);
-  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD, NUMKIT_STORE) NUMKIT_MULX_OPERANDS);
-  return c;
-}
-
-Word subMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept {
-  Word lo = 0;
-  Word hi = 0;
-  Word x = 0;
-  Word zero = 0;
-  auto count = static_cast<Word>(m);
-  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD_NOT, NUMKIT_STORE_NOT) NUMKIT_MULX_OPERANDS);
-  return c;
-}
-
-#undef NUMKIT_MULX_ROW
-#undef NUMKIT_LOAD
-#undef NUMKIT_LOAD_NOT
-#undef NUMKIT_STORE
-#undef NUMKIT_STORE_NOT
-#undef NUMKIT_MULX_OPERANDS
-#endif
 
 namespace {
 
@@ -147,40 +84,80 @@ void shiftRightLimbs(Word* r, const Word* a, Int n, int s) noexcept {
 
 // Schoolbook product, na >= nb >= 1.  Zero limbs of b add no row, and every
 // row starts at a's lowest non-zero limb: the limbs below it contribute
-// nothing.  The carry of row i lands on r[i + na], which no earlier row has
-// reached, so it is stored rather than added.
+// nothing.  The first row is stored, the others added; the carry of row i
+// lands on r[i + na], which no earlier row has reached, so it is stored too.
 void mulBasecase(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
   Int j0 = 0;
   while (j0 < na && a[j0] == 0) ++j0;
-  std::fill_n(r, na + nb, Word{0});
-  if (j0 == na) return;
-  for (Int i = 0; i < nb; ++i) {
-    if (b[i] != 0) r[i + na] = addMulLimbs1(r + i + j0, a + j0, na - j0, b[i]);
+  Int i0 = 0;
+  while (i0 < nb && b[i0] == 0) ++i0;
+  if (j0 == na || i0 == nb) {
+    std::fill_n(r, na + nb, Word{0});
+    return;
+  }
+  std::fill_n(r, i0 + j0, Word{0});
+  r[i0 + na] = mulLimbs1(r + i0 + j0, a + j0, na - j0, b[i0]);
+  for (Int i = i0 + 1; i < nb; ++i) {
+    r[i + na] = b[i] != 0 ? addMulLimbs1(r + i + j0, a + j0, na - j0, b[i]) : 0;
   }
 }
 
-// Schoolbook square: the products a[i] a[j], i < j, once, doubled, plus the
-// squares of the limbs on the diagonal.
+// Schoolbook square: the products a[i] a[j], i < j, once, then one pass
+// that doubles them and adds the squares of the limbs on the diagonal.
 void sqrBasecase(Word* r, const Word* a, Int n) noexcept {
   std::fill_n(r, 2 * n, Word{0});
   for (Int i = 0; i + 1 < n; ++i) {
     if (a[i] != 0) r[i + n] = addMulLimbs1(r + 2 * i + 1, a + i + 1, n - i - 1, a[i]);
   }
-  const Word top = shiftLeftLimbs(r, r, 2 * n, 1);
-  assert(top == 0);
-  (void)top;
+  Word shifted = 0;  // the top bit of the limb below, doubled into this one
   Word c = 0;
   for (Int i = 0; i < n; ++i) {
+    const Word lo = r[2 * i];
+    const Word hi = r[2 * i + 1];
     const Wide p = static_cast<Wide>(a[i]) * a[i];
-    const Wide lo = static_cast<Wide>(r[2 * i]) + static_cast<Word>(p) + c;
-    r[2 * i] = static_cast<Word>(lo);
-    const Wide hi =
-        static_cast<Wide>(r[2 * i + 1]) + static_cast<Word>(p >> 64) + static_cast<Word>(lo >> 64);
-    r[2 * i + 1] = static_cast<Word>(hi);
-    c = static_cast<Word>(hi >> 64);
+    const Wide s = static_cast<Wide>((lo << 1) | shifted) + static_cast<Word>(p) + c;
+    const Wide t = static_cast<Wide>((hi << 1) | (lo >> 63)) + static_cast<Word>(p >> 64) +
+                   static_cast<Word>(s >> 64);
+    shifted = hi >> 63;
+    r[2 * i] = static_cast<Word>(s);
+    r[2 * i + 1] = static_cast<Word>(t);
+    c = static_cast<Word>(t >> 64);
   }
-  assert(c == 0);
+  assert(c == 0 && shifted == 0);
 }
+
+// Two limbs divided by one normalised limb d through its reciprocal
+// v = floor((2^128 - 1) / d) - 2^64: a product, an addition and at most two
+// corrections in place of a hardware division (the 2-by-1 division of
+// Moller and Granlund).
+class Reciprocal {
+ public:
+  explicit Reciprocal(Word d) noexcept : d_(d), v_(detail::quotRemWord2(~d, ~Word{0}, d).first) {
+    assert((d >> 63) != 0);
+  }
+  // (quotient, remainder) of (u1 2^64 + u0) / d, u1 < d.  The sum wraps
+  // modulo 2^128 by design: only its high limb, modulo 2^64, is the
+  // candidate quotient.
+  std::pair<Word, Word> divide(Word u1, Word u0) const noexcept {
+    assert(u1 < d_);
+    const Wide p = static_cast<Wide>(v_) * u1 + ((static_cast<Wide>(u1 + 1) << 64) | u0);
+    Word q = static_cast<Word>(p >> 64);
+    Word r = u0 - q * d_;
+    if (r > static_cast<Word>(p)) {
+      --q;
+      r += d_;
+    }
+    if (r >= d_) {
+      ++q;
+      r -= d_;
+    }
+    return {q, r};
+  }
+
+ private:
+  Word d_;
+  Word v_;
+};
 
 // Knuth's division on raw limbs, dn >= 2, d normalised, na >= dn.  Each
 // quotient limb is estimated from the top two limbs of the running
@@ -198,6 +175,7 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
   }
   const Word d1 = d[dn - 1];
   const Word d0 = d[dn - 2];
+  const Reciprocal inv(d1);
   for (Int j = qn - 1; j >= 0; --j) {
     Word* w = a + j;  // the window {w, dn + 1}, below d * 2^64
     const Word n2 = w[dn];
@@ -205,7 +183,7 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
     const Word n0 = w[dn - 2];
     Word qhat = ~Word{0};
     if (n2 < d1) {
-      auto [qq, rhat] = detail::quotRemWord2(n2, n1, d1);
+      auto [qq, rhat] = inv.divide(n2, n1);
       qhat = qq;
       Wide p = static_cast<Wide>(qhat) * d0;
       while (p > ((static_cast<Wide>(rhat) << 64) | n0)) {
@@ -237,11 +215,14 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
 // divisions of 2n by n limbs.  The crossings found: Karatsuba products from
 // about 50 limbs, Toom-3 from 250 to 300; squares (whose schoolbook form
 // needs only half the limb products) from about 150 and 300 to 500;
-// recursive division from 30 to 60.  The curves are flat near each crossing,
+// recursive division from 30 to 60.  Below about 20 limbs the doubling
+// pass of the schoolbook square costs more than the products it saves
+// (minimum cycle counts of both forms, same driver).  The curves are flat near each crossing,
 // so a few limbs either way make no measurable difference.  Products
 // compare the shorter operand's size, divisions the divisor's.
 constexpr Int mulKaratsubaThreshold = 48;
 constexpr Int mulToom3Threshold = 280;
+constexpr Int sqrBasecaseThreshold = 20;
 constexpr Int sqrKaratsubaThreshold = 144;
 constexpr Int sqrToom3Threshold = 400;
 constexpr Int divRecursiveThreshold = 40;
@@ -509,7 +490,9 @@ void mulLimbs(Word* r, const Word* a, Int na, const Word* b, Int nb) {
 
 void sqrLimbs(Word* r, const Word* a, Int n) {
   assert(n >= 1);
-  if (n < sqrKaratsubaThreshold) {
+  if (n < sqrBasecaseThreshold) {
+    mulBasecase(r, a, n, a, n);
+  } else if (n < sqrKaratsubaThreshold) {
     sqrBasecase(r, a, n);
   } else if (n < sqrToom3Threshold) {
     mulKaratsuba(r, a, n, a, n, true);
@@ -547,22 +530,46 @@ Word divRemNormalized(Word* q, Word* a, Int na, const Word* d, Int dn) {
   return qh;
 }
 
-Word divRemLimb(Word* q, const Word* a, Int n, Word d) noexcept {
+namespace {
+
+// The division chain of {a, n} by d, as if both were shifted left by d's
+// leading zero count: each step divides the running remainder and the next
+// limb of the shifted dividend by the normalised divisor.  store(i, q)
+// receives the quotient limbs, most significant first; returns the
+// remainder.  Reading a[i] and a[i - 1] before storing limb i lets q be a.
+template <class Store>
+Word divideByLimb(const Word* a, Int n, Word d, Store store) noexcept {
   assert(d != 0);
-  Word rho = 0;
+  const int s = countLeadingZeros(d);
+  const Reciprocal inv(d << s);
+  if (n == 0) return 0;
+  if (s == 0) {
+    Word rho = 0;
+    for (Int i = n - 1; i >= 0; --i) {
+      const auto [qi, ri] = inv.divide(rho, a[i]);
+      store(i, qi);
+      rho = ri;
+    }
+    return rho;
+  }
+  Word rho = a[n - 1] >> (64 - s);
   for (Int i = n - 1; i >= 0; --i) {
-    const auto [qi, ri] = detail::quotRemWord2(rho, a[i], d);
-    q[i] = qi;
+    const Word u0 = (a[i] << s) | (i > 0 ? a[i - 1] >> (64 - s) : 0);
+    const auto [qi, ri] = inv.divide(rho, u0);
+    store(i, qi);
     rho = ri;
   }
-  return rho;
+  return rho >> s;
+}
+
+}  // namespace
+
+Word divRemLimb(Word* q, const Word* a, Int n, Word d) noexcept {
+  return divideByLimb(a, n, d, [q](Int i, Word qi) { q[i] = qi; });
 }
 
 Word remLimb(const Word* a, Int n, Word d) noexcept {
-  assert(d != 0);
-  Word rho = 0;
-  for (Int i = n - 1; i >= 0; --i) rho = detail::quotRemWord2(rho, a[i], d).second;
-  return rho;
+  return divideByLimb(a, n, d, [](Int, Word) {});
 }
 
 }  // namespace core

@@ -29,7 +29,8 @@ inline Word mulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
 
 // {r, n} += {a, n} * w in portable code; returns the limb carried out of
 // the top.
-inline Word addMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c = 0) noexcept {
+inline Word addMulLimbs1Portable(Word* r, const Word* a, Int n, Word w) noexcept {
+  Word c = 0;
   for (Int i = 0; i < n; ++i) {
     const Wide t = static_cast<Wide>(a[i]) * w + r[i] + c;
     r[i] = static_cast<Word>(t);
@@ -38,31 +39,10 @@ inline Word addMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c =
   return c;
 }
 
-// True when the processor has the BMI2 and ADX instructions (mulx, adcx,
-// adox): two independent carry chains for the row loops.
-extern const bool kHaveMulx;
-
-#if defined(__x86_64__)
-// {r, 4 m} += {a, 4 m} * w + c with mulx, adcx and adox; returns the limb
-// carried out of the top.  Only when kHaveMulx.
-Word addMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept;
-#endif
-
-// {r, n} += {a, n} * w; returns the limb carried out of the top.
-inline Word addMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
-#if defined(__x86_64__)
-  if (kHaveMulx && n >= 4) {
-    const Int k = n % 4;
-    const Word c = addMulLimbs1Portable(r, a, k, w);
-    return addMulLimbs1Mulx(r + k, a + k, n / 4, w, c);
-  }
-#endif
-  return addMulLimbs1Portable(r, a, n, w);
-}
-
-// {r, n} -= {a, n} * w + c in portable code; returns the limb borrowed
-// from above the top.
-inline Word subMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c = 0) noexcept {
+// {r, n} -= {a, n} * w in portable code; returns the limb borrowed from
+// above the top.
+inline Word subMulLimbs1Portable(Word* r, const Word* a, Int n, Word w) noexcept {
+  Word c = 0;
   for (Int i = 0; i < n; ++i) {
     const Wide t = static_cast<Wide>(a[i]) * w + c;
     const Word lo = static_cast<Word>(t);
@@ -73,20 +53,107 @@ inline Word subMulLimbs1Portable(Word* r, const Word* a, Int n, Word w, Word c =
   return c;
 }
 
+// True when the processor has the BMI2 and ADX instructions (mulx, adcx,
+// adox): two independent carry chains for the row loops.
+extern const bool kHaveMulx;
+
 #if defined(__x86_64__)
-// {r, 4 m} -= {a, 4 m} * w + c with mulx, adcx and adox; returns the limb
-// borrowed from above the top.  Only when kHaveMulx.
-Word subMulLimbs1Mulx(Word* r, const Word* a, Int m, Word w, Word c) noexcept;
+// One row with mulx: four limbs a round, then the n mod 4 left one by one.
+// The carry chain of adcx adds the limbs of r, the one of adox the high
+// halves of the previous products; the loop control (lea, jrcxz, mov) and
+// not leave both flags alone.  The subtraction adds the product to the
+// complement of r and complements the sum: ~(~r + p) = r - p modulo
+// 2^(64 n), and the carry out of the sum is the borrow of the difference.
+#define NUMKIT_MULX_ROW(LOAD, STORE) \
+  "xor %k[z], %k[z]\n\t"                                                             \
+  "jmp 3f\n\t"                                                                       \
+  "1:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                   \
+  "adcx %[x], %[lo]\n\t"                                                             \
+  "adox %[c], %[lo]\n\t" STORE(0) LOAD(8) "mulx 8(%[a]), %[lo], %[c]\n\t"            \
+  "adcx %[x], %[lo]\n\t"                                                             \
+  "adox %[hi], %[lo]\n\t" STORE(8) LOAD(16) "mulx 16(%[a]), %[lo], %[hi]\n\t"        \
+  "adcx %[x], %[lo]\n\t"                                                             \
+  "adox %[c], %[lo]\n\t" STORE(16) LOAD(24) "mulx 24(%[a]), %[lo], %[c]\n\t"         \
+  "adcx %[x], %[lo]\n\t"                                                             \
+  "adox %[hi], %[lo]\n\t" STORE(24) "lea 32(%[a]), %[a]\n\t"                         \
+  "lea 32(%[r]), %[r]\n\t"                                                           \
+  "lea -1(%%rcx), %%rcx\n\t"                                                         \
+  "3:\n\t"                                                                           \
+  "jrcxz 4f\n\t"                                                                     \
+  "jmp 1b\n\t"                                                                       \
+  "4:\n\t"                                                                           \
+  "mov %[m1], %%rcx\n\t"                                                             \
+  "jmp 6f\n\t"                                                                       \
+  "5:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                   \
+  "adcx %[x], %[lo]\n\t"                                                             \
+  "adox %[c], %[lo]\n\t" STORE(0) "mov %[hi], %[c]\n\t"                              \
+  "lea 8(%[a]), %[a]\n\t"                                                            \
+  "lea 8(%[r]), %[r]\n\t"                                                            \
+  "lea -1(%%rcx), %%rcx\n\t"                                                         \
+  "6:\n\t"                                                                           \
+  "jrcxz 2f\n\t"                                                                     \
+  "jmp 5b\n\t"                                                                       \
+  "2:\n\t"                                                                           \
+  "adcx %[z], %[c]\n\t"                                                              \
+  "adox %[z], %[c]"
+#define NUMKIT_LOAD(off) "mov " #off "(%[r]), %[x]\n\t"
+#define NUMKIT_LOAD_NOT(off) "mov " #off "(%[r]), %[x]\n\tnot %[x]\n\t"
+#define NUMKIT_STORE(off) "mov %[lo], " #off "(%[r])\n\t"
+#define NUMKIT_STORE_NOT(off) "not %[lo]\n\tmov %[lo], " #off "(%[r])\n\t"
+#define NUMKIT_MULX_OPERANDS                                                                \
+  : [r] "+&r"(r), [a] "+&r"(a), [c] "+&r"(c), [lo] "=&r"(lo), [hi] "=&r"(hi), [x] "=&r"(x), \
+    [z] "=&r"(zero), "+&c"(count)                                                              \
+  : "d"(w), [m1] "r"(rest)                                                                     \
+  : "cc", "memory"
+
+// {r, n} += {a, n} * w with mulx; returns the limb carried out of the top.
+// Only when kHaveMulx.
+inline Word addMulLimbs1Mulx(Word* r, const Word* a, Int n, Word w) noexcept {
+  Word c = 0;
+  Word lo = 0;
+  Word hi = 0;
+  Word x = 0;
+  Word zero = 0;
+  auto count = static_cast<Word>(n) / 4;
+  const auto rest = static_cast<Word>(n) % 4;
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD, NUMKIT_STORE) NUMKIT_MULX_OPERANDS);
+  return c;
+}
+
+// {r, n} -= {a, n} * w with mulx; returns the limb borrowed from above the
+// top.  Only when kHaveMulx.
+inline Word subMulLimbs1Mulx(Word* r, const Word* a, Int n, Word w) noexcept {
+  Word c = 0;
+  Word lo = 0;
+  Word hi = 0;
+  Word x = 0;
+  Word zero = 0;
+  auto count = static_cast<Word>(n) / 4;
+  const auto rest = static_cast<Word>(n) % 4;
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD_NOT, NUMKIT_STORE_NOT) NUMKIT_MULX_OPERANDS);
+  return c;
+}
+
+#undef NUMKIT_MULX_ROW
+#undef NUMKIT_LOAD
+#undef NUMKIT_LOAD_NOT
+#undef NUMKIT_STORE
+#undef NUMKIT_STORE_NOT
+#undef NUMKIT_MULX_OPERANDS
 #endif
+
+// {r, n} += {a, n} * w; returns the limb carried out of the top.
+inline Word addMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
+#if defined(__x86_64__)
+  if (kHaveMulx) return addMulLimbs1Mulx(r, a, n, w);
+#endif
+  return addMulLimbs1Portable(r, a, n, w);
+}
 
 // {r, n} -= {a, n} * w; returns the limb borrowed from above the top.
 inline Word subMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
 #if defined(__x86_64__)
-  if (kHaveMulx && n >= 4) {
-    const Int k = n % 4;
-    const Word c = subMulLimbs1Portable(r, a, k, w);
-    return subMulLimbs1Mulx(r + k, a + k, n / 4, w, c);
-  }
+  if (kHaveMulx) return subMulLimbs1Mulx(r, a, n, w);
 #endif
   return subMulLimbs1Portable(r, a, n, w);
 }
