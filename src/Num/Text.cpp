@@ -343,11 +343,14 @@ SignedMagnitude scan(const char* function, std::string_view text, const ParseOpt
   DigitBuffer digits(room);
   unsigned char* out = digits.data();
   std::size_t count = 0;
+  // Decimal digits are told by a subtraction, other characters by the table.
+  const auto decimals = static_cast<unsigned>(std::min(base, 10));
   for (; i < n; ++i) {
-    const unsigned char d = digitValue(text[i]);
-    if (d < base) {
+    unsigned d = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+    if (d >= decimals) d = digitValue(text[i]);
+    if (d < static_cast<unsigned>(base)) {
       if (count == room) throwTooLong(function, o.maxDigits);
-      out[count++] = d;
+      out[count++] = static_cast<unsigned char>(d);
       continue;
     }
     const char c = text[i];
