@@ -1,4 +1,4 @@
-// Compound assignment and temporary operands rewrite a value's limbs in
+// Compound assignment (+=, -=, *=) and temporary operands rewrite a value's limbs in
 // place only when nothing else holds them: results match mpz, and every
 // other holder of the old limbs keeps its value.
 #include <gtest/gtest.h>
@@ -21,6 +21,26 @@ Mpz sumOrDifference(const Mpz& a, const Mpz& b, bool subtract) {
   Mpz r;
   (subtract ? mpz_sub : mpz_add)(r.get(), a.get(), b.get());
   return r;
+}
+
+Mpz product(const Mpz& a, const Mpz& b) {
+  Mpz r;
+  mpz_mul(r.get(), a.get(), b.get());
+  return r;
+}
+
+// x *= y on a value holding its own limbs and on one a copy shares (the
+// copy keeps its value).
+template <class Value, class Check>
+void checkProduct(Value own, Value shared, const Value& y, Check isValue) {
+  const Mpz mx = toMpz(own);
+  const Mpz want = product(mx, toMpz(y));
+  own *= y;
+  EXPECT_TRUE(isValue(own, want));
+  const Value copy = shared;
+  shared *= y;
+  EXPECT_TRUE(isValue(shared, want));
+  EXPECT_TRUE(isValue(copy, mx));
 }
 
 // x op= y three ways: on a value holding its own limbs, on one whose limbs a
@@ -53,6 +73,7 @@ void checkInteger(bool nx, const std::vector<Word>& x, bool ny, const std::vecto
     EXPECT_TRUE(isInteger(fromTemporary, want));
   }
   EXPECT_TRUE(isInteger(b, toMpz(makeInteger(ny, y))));
+  checkProduct(makeInteger(nx, x), makeInteger(nx, x), b, isInteger);
 }
 
 void checkNatural(const std::vector<Word>& x, const std::vector<Word>& y) {
@@ -83,6 +104,7 @@ void checkNatural(const std::vector<Word>& x, const std::vector<Word>& y) {
     EXPECT_TRUE(isNatural(alone, want));
     EXPECT_TRUE(isNatural(copy, mx));
   }
+  checkProduct(makeNatural(x), makeNatural(x), b, isNatural);
 }
 
 TEST(InPlace, CompoundAssignmentMatchesMpzAndSparesSharedLimbs) {

@@ -440,6 +440,7 @@ inline Integer operator-(Integer&& x, const Integer& y) { return std::move(x -= 
 
 namespace detail {
 [[gnu::noinline]] NUMKIT_API IntegerRep integerMulSlow(IntegerRep x, IntegerRep y);
+[[gnu::noinline]] NUMKIT_API void integerMulAssignSlow(Integer& x, IntegerRep y);
 [[gnu::noinline]] NUMKIT_API std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n,
                                                                             IntegerRep d);
 [[gnu::noinline]] NUMKIT_API IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d);
@@ -546,7 +547,15 @@ NUMKIT_API std::optional<Natural> integerRecipMod_(const Integer& x, const Natur
 inline Integer operator*(const Integer& x, const Integer& y) { return integerMul(x, y); }
 inline Integer operator/(const Integer& n, const Integer& d) { return integerQuot(n, d); }
 inline Integer operator%(const Integer& n, const Integer& d) { return integerRem(n, d); }
-inline Integer& operator*=(Integer& x, const Integer& y) { return x = integerMul(x, y); }
+// x *= y: as x = x * y; a multi-word x holding the only reference to its
+// limbs takes a product by a single word in its own block when it has room.
+inline Integer& operator*=(Integer& x, const Integer& y) {
+  Int p;
+  if (detail::bothIS_(x, y) && !__builtin_mul_overflow(x.intValue(), y.intValue(), &p))
+    return x = IS(p);
+  detail::integerMulAssignSlow(x, detail::IntegerAccess::borrow(y));
+  return x;
+}
 inline Integer& operator/=(Integer& n, const Integer& d) { return n = integerQuot(n, d); }
 inline Integer& operator%=(Integer& n, const Integer& d) { return n = integerRem(n, d); }
 

@@ -391,6 +391,7 @@ inline Natural operator-(Natural&& a, const Natural& b) { return std::move(a -= 
 
 namespace detail {
 [[gnu::noinline]] NUMKIT_API NaturalRep naturalMulSlow(NaturalRep a, NaturalRep b);
+[[gnu::noinline]] NUMKIT_API void naturalMulAssignSlow(Natural& a, NaturalRep b);
 [[gnu::noinline]] NUMKIT_API std::pair<Natural, Natural> naturalQuotRemSlow(NaturalRep n,
                                                                             NaturalRep d);
 [[gnu::noinline]] NUMKIT_API NaturalRep naturalQuotSlow(NaturalRep n, NaturalRep d);
@@ -441,7 +442,14 @@ NUMKIT_API Natural naturalPowMod(const Natural& b, const Natural& e, const Natur
 inline Natural operator*(const Natural& a, const Natural& b) { return naturalMul(a, b); }
 inline Natural operator/(const Natural& n, const Natural& d) { return naturalQuot(n, d); }
 inline Natural operator%(const Natural& n, const Natural& d) { return naturalRem(n, d); }
-inline Natural& operator*=(Natural& a, const Natural& b) { return a = naturalMul(a, b); }
+// a *= b: as a = a * b; a multi-word a holding the only reference to its
+// limbs takes a product by a single word in its own block when it has room.
+inline Natural& operator*=(Natural& a, const Natural& b) {
+  Word p;
+  if (detail::bothNS_(a, b) && !__builtin_mul_overflow(a.word(), b.word(), &p)) return a = NS(p);
+  detail::naturalMulAssignSlow(a, detail::NaturalAccess::borrow(b));
+  return a;
+}
 inline Natural& operator/=(Natural& n, const Natural& d) { return n = naturalQuot(n, d); }
 inline Natural& operator%=(Natural& n, const Natural& d) { return n = naturalRem(n, d); }
 

@@ -101,6 +101,29 @@ inline Word subWordsFrom(Word* p, const Word* q, Int m) noexcept {
   return c;
 }
 
+// The longest value a product by a word is written over in place: beyond
+// it the kernel's product (and a new block) is faster than the loop here.
+inline constexpr Int kMulWordInPlaceLimbs = 64;
+
+// {p, n} * w in block h, w >= 2: returns the new size, or -1, with nothing
+// written, when h may have no room for the carry or n is past
+// kMulWordInPlaceLimbs.
+inline Int mulWordInPlace(rt::BlockHeader* h, Word* p, Int n, Word w) noexcept {
+  if (n > kMulWordInPlaceLimbs ||
+      rt::blockCapacity(h) <= static_cast<std::size_t>(n) * kWordBytes) {
+    return -1;
+  }
+  using Wide = detail::DoubleWord;
+  Word c = 0;
+  for (Int i = 0; i < n; ++i) {
+    const Wide t = static_cast<Wide>(p[i]) * w + c;
+    p[i] = static_cast<Word>(t);
+    c = static_cast<Word>(t >> 64);
+  }
+  p[n] = c;
+  return c != 0 ? n + 1 : n;
+}
+
 // (-1)^negative {p, n} + (-1)^nq {q, m}, written over {p, n} in a block of
 // cap words: returns the trimmed size of the result and sets `negative` to
 // its sign, or returns -1, with nothing written, when the result might not

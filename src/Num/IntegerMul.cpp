@@ -244,6 +244,26 @@ IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
   }
   return onBorrowed<mulImpl>(x, y);
 }
+void integerMulAssignSlow(Integer& x, IntegerRep yr) {
+  {
+    const BorrowedInteger by(yr);
+    const Integer& y = by.get();
+    if (!x.isIS() && y.isIS() && !isTrivialFactor(y)) {
+      rt::BlockHeader* h = writableBlock(x.magnitude());
+      if (rt::isUnique(h)) {
+        const Int n =
+            mulWordInPlace(h, rt::payload(h), x.magnitude().size(), wordFromAbsInt_(y.intValue()));
+        if (n >= 0) {
+          h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+          if (y.intValue() < 0) x = integerNegate(x);  // a new tag on the same block
+          return;
+        }
+      }
+    }
+  }
+  x = IntegerAccess::adopt(integerMulSlow(IntegerAccess::borrow(x), yr));
+}
+
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   return onBorrowed<quotRemImpl>(n, d);
 }

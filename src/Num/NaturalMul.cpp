@@ -3,6 +3,7 @@
 #include <type_traits>
 
 #include "Borrowed.hpp"
+#include "InPlace.hpp"
 #include "Num/BigNat.hpp"
 #include "Num/Natural.hpp"
 
@@ -82,6 +83,20 @@ Natural remImpl(const Natural& n, const Natural& d) {
 }  // namespace
 
 NaturalRep naturalMulSlow(NaturalRep a, NaturalRep b) { return onBorrowed<mulImpl>(a, b); }
+
+void naturalMulAssignSlow(Natural& a, NaturalRep br) {
+  if (a.isNB() && br.h == nullptr && br.w > 1) {
+    rt::BlockHeader* h = writableBlock(a.bigNat());
+    if (rt::isUnique(h)) {
+      const Int n = mulWordInPlace(h, rt::payload(h), a.bigNat().size(), br.w);
+      if (n >= 0) {
+        h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+        return;
+      }
+    }
+  }
+  a = NaturalAccess::adopt(naturalMulSlow(NaturalAccess::borrow(a), br));
+}
 std::pair<Natural, Natural> naturalQuotRemSlow(NaturalRep n, NaturalRep d) {
   return onBorrowed<quotRemImpl>(n, d);
 }
