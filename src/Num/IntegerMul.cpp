@@ -83,7 +83,20 @@ std::pair<Integer, Integer> quotRemImpl(const Integer& n, const Integer& d) {
     if (quotientIsMinusOne(n.intValue(), d)) return {integerMinusOne(), integerZero()};
     return {integerZero(), n};
   }
-  std::pair<BigNat_, BigNat_> qr = bigNatQuotRem_(n.magnitude(), d.magnitude());
+  const BigNat_& a = n.magnitude();
+  const BigNat_& b = d.magnitude();
+  if (a.size() > b.size() && b.size() >= 2) {
+    // The common case goes straight to the kernel: a has more limbs than
+    // b, so the quotient is not zero and nothing needs screening.
+    MutableWordArray_ q = newWordArray_(a.size() - b.size() + 1);
+    MutableWordArray_ r = newWordArray_(b.size());
+    backend::bignat_quotrem(q, r, a, b);
+    mwaTrimZeroes_(q);
+    mwaTrimZeroes_(r);
+    return {withSign(n.isIN() != d.isIN(), std::move(q).freeze()),
+            withSign(n.isIN(), std::move(r).freeze())};
+  }
+  std::pair<BigNat_, BigNat_> qr = bigNatQuotRem_(a, b);
   return {withSign(n.isIN() != d.isIN(), std::move(qr.first)),
           withSign(n.isIN(), std::move(qr.second))};
 }
