@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "../src/Num/Backend/NativeMulCore.hpp"
 #include "Num/Backend/Native.hpp"
 #include "Num/WordArray.hpp"
 #include "support/Random.hpp"
@@ -234,6 +235,28 @@ TEST(NativeMul, WordDivisionsMatchMpn) {
     Word d0 = rng.specialWord();
     if (d0 == 0) d0 = 1;
     checkWordDivision(rng.limbsOrZero(60), d0);
+  });
+}
+
+// The portable row loops, which processors without mulx and adox run in
+// place of the assembly ones (the kernels above take whichever this one
+// has), against mpn_addmul_1 and mpn_submul_1.
+TEST(NativeMul, PortableRowsMatchMpn) {
+  namespace core = num::backend::native::core;
+  numtest::forRandomOperands(2000, [](numtest::Rng& rng) {
+    const Limbs a = rng.limbs(1, 40);
+    const Limbs r0 = rng.limbs(static_cast<Int>(a.size()), static_cast<Int>(a.size()));
+    const Word w = rng.specialWord();
+    Limbs want = r0;
+    Limbs got = r0;
+    ASSERT_EQ(core::addMulLimbs1Portable(got.data(), a.data(), sz(a), w),
+              mpn_addmul_1(want.data(), a.data(), sz(a), w));
+    ASSERT_EQ(got, want);
+    want = r0;
+    got = r0;
+    ASSERT_EQ(core::subMulLimbs1Portable(got.data(), a.data(), sz(a), w),
+              mpn_submul_1(want.data(), a.data(), sz(a), w));
+    ASSERT_EQ(got, want);
   });
 }
 

@@ -215,11 +215,11 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
 // divisions of 2n by n limbs.  The crossings found: Karatsuba products from
 // about 50 limbs, Toom-3 from 250 to 300; squares (whose schoolbook form
 // needs only half the limb products) from about 150 and 300 to 500;
-// recursive division from 30 to 60.  Below about 20 limbs the doubling
-// pass of the schoolbook square costs more than the products it saves
-// (minimum cycle counts of both forms, same driver).  The curves are flat near each crossing,
-// so a few limbs either way make no measurable difference.  Products
-// compare the shorter operand's size, divisions the divisor's.
+// recursive division from 30 to 60.  Below about 20 limbs the doubling pass
+// of the schoolbook square costs more than the products it saves (minimum
+// cycle counts of both forms).  The curves are flat near each crossing, so
+// a few limbs either way make no measurable difference.  Products compare
+// the shorter operand's size, divisions the divisor's.
 constexpr Int mulKaratsubaThreshold = 48;
 constexpr Int mulToom3Threshold = 280;
 constexpr Int sqrBasecaseThreshold = 20;
