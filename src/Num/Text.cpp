@@ -342,26 +342,37 @@ SignedMagnitude scan(const char* function, std::string_view text, const ParseOpt
   const std::size_t room = std::min(n - start, o.maxDigits);
   DigitBuffer digits(room);
   unsigned char* out = digits.data();
-  std::size_t count = 0;
+  unsigned char* const outEnd = out + room;
+  unsigned char* q = out;
+  const char* p = text.data() + start;
+  const char* const end = text.data() + n;
   // Decimal digits are told by a subtraction, other characters by the table.
   const auto decimals = static_cast<unsigned>(std::min(base, 10));
-  for (; i < n; ++i) {
-    unsigned d = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-    if (d >= decimals) d = digitValue(text[i]);
-    if (d < static_cast<unsigned>(base)) {
-      if (count == room) throwTooLong(function, o.maxDigits);
-      out[count++] = static_cast<unsigned char>(d);
-      continue;
+  const auto limit = static_cast<unsigned>(base);
+  for (;;) {
+    while (p != end) {  // a run of digits
+      unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+      if (d >= decimals) {
+        d = digitValue(*p);
+        if (d >= limit) break;
+      }
+      if (q == outEnd) throwTooLong(function, o.maxDigits);
+      *q++ = static_cast<unsigned char>(d);
+      ++p;
     }
-    const char c = text[i];
+    if (p == end) break;
+    i = static_cast<std::size_t>(p - text.data());
+    const char c = *p;
     const bool sep = o.separators && (c == '_' || c == '\'');
     if (!sep) throwBadChar(function, text, i, "not a digit in base " + std::to_string(base));
     // A separator needs a digit on each side.
     if (i == start || !isDigit(text[i - 1], base) || i + 1 >= n || !isDigit(text[i + 1], base)) {
       throwBadChar(function, text, i, "a separator must stand between two digits");
     }
+    ++p;
   }
-  if (count == 0) throwBadChar(function, text, i, "expected a digit");
+  const auto count = static_cast<std::size_t>(q - out);
+  if (count == 0) throwBadChar(function, text, n, "expected a digit");
   return {negative, naturalFromDigitValues(out, count, base)};
 }
 
