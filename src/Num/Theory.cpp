@@ -92,6 +92,7 @@ Natural newtonRoot(const Natural& n, Word k, Natural x) {
   const Natural kk = NS(k);
   for (;;) {
     const Natural p = k == 2 ? x : pow(x, k - 1);
+    if (naturalIsZero(p)) return x;  // not reached: every start is at least 1
     Natural y = naturalQuot(naturalAdd(naturalMul(km1, x), naturalQuot(n, p)), kk);
     if (!naturalLt(y, x)) return x;
     x = std::move(y);
@@ -288,7 +289,7 @@ int trialDivision(const Natural& n) {
     }
     i = j;
   }
-  return n.isNS() && n.word() < 1000 * 1000 ? 2 : 1;
+  return n.isNS() && n.word() < Word{1000} * 1000 ? 2 : 1;
 }
 
 // A pseudo-random sequence (splitmix64) for the extra Miller-Rabin bases.
@@ -388,8 +389,9 @@ Integer isqrt(const Integer& x) {
 
 std::pair<Integer, Integer> isqrtRem(const Integer& x) {
   if (integerIsNegative(x)) domainError("numkit: square root of a negative value");
-  auto [s, r] = isqrtRem(integerToNatural(x));
-  return {integerFromNatural(s), integerFromNatural(r)};
+  const Natural n = integerToNatural(x);
+  const Natural s = rootOf(n, 2);
+  return {integerFromNatural(s), integerFromNatural(naturalSubUnsafe(n, naturalSqr(s)))};
 }
 
 Natural iroot(const Natural& x, Word k) {
