@@ -64,17 +64,14 @@ extern const bool kHaveMulx;
 // not leave both flags alone.  The subtraction adds the product to the
 // complement of r and complements the sum: ~(~r + p) = r - p modulo
 // 2^(64 n), and the carry out of the sum is the borrow of the difference.
-#define NUMKIT_MULX_ROW(LOAD, STORE) \
+#define NUMKIT_MULX_ROW(ADD, STORE) \
   "xor %k[z], %k[z]\n\t"                                                             \
   "jmp 3f\n\t"                                                                       \
-  "1:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                   \
-  "adcx %[x], %[lo]\n\t"                                                             \
-  "adox %[c], %[lo]\n\t" STORE(0) LOAD(8) "mulx 8(%[a]), %[lo], %[c]\n\t"            \
-  "adcx %[x], %[lo]\n\t"                                                             \
-  "adox %[hi], %[lo]\n\t" STORE(8) LOAD(16) "mulx 16(%[a]), %[lo], %[hi]\n\t"        \
-  "adcx %[x], %[lo]\n\t"                                                             \
-  "adox %[c], %[lo]\n\t" STORE(16) LOAD(24) "mulx 24(%[a]), %[lo], %[c]\n\t"         \
-  "adcx %[x], %[lo]\n\t"                                                             \
+  "1:\n\t"                                                                           \
+  "mulx (%[a]), %[lo], %[hi]\n\t" ADD(0)                                            \
+  "adox %[c], %[lo]\n\t" STORE(0) "mulx 8(%[a]), %[lo], %[c]\n\t" ADD(8)           \
+  "adox %[hi], %[lo]\n\t" STORE(8) "mulx 16(%[a]), %[lo], %[hi]\n\t" ADD(16)       \
+  "adox %[c], %[lo]\n\t" STORE(16) "mulx 24(%[a]), %[lo], %[c]\n\t" ADD(24)        \
   "adox %[hi], %[lo]\n\t" STORE(24) "lea 32(%[a]), %[a]\n\t"                         \
   "lea 32(%[r]), %[r]\n\t"                                                           \
   "lea -1(%%rcx), %%rcx\n\t"                                                         \
@@ -84,8 +81,8 @@ extern const bool kHaveMulx;
   "4:\n\t"                                                                           \
   "mov %[m1], %%rcx\n\t"                                                             \
   "jmp 6f\n\t"                                                                       \
-  "5:\n\t" LOAD(0) "mulx (%[a]), %[lo], %[hi]\n\t"                                   \
-  "adcx %[x], %[lo]\n\t"                                                             \
+  "5:\n\t"                                                                           \
+  "mulx (%[a]), %[lo], %[hi]\n\t" ADD(0)                                            \
   "adox %[c], %[lo]\n\t" STORE(0) "mov %[hi], %[c]\n\t"                              \
   "lea 8(%[a]), %[a]\n\t"                                                            \
   "lea 8(%[r]), %[r]\n\t"                                                            \
@@ -96,8 +93,8 @@ extern const bool kHaveMulx;
   "2:\n\t"                                                                           \
   "adcx %[z], %[c]\n\t"                                                              \
   "adox %[z], %[c]"
-#define NUMKIT_LOAD(off) "mov " #off "(%[r]), %[x]\n\t"
-#define NUMKIT_LOAD_NOT(off) "mov " #off "(%[r]), %[x]\n\tnot %[x]\n\t"
+#define NUMKIT_ADD(off) "adcx " #off "(%[r]), %[lo]\n\t"
+#define NUMKIT_ADD_NOT(off) "mov " #off "(%[r]), %[x]\n\tnot %[x]\n\tadcx %[x], %[lo]\n\t"
 #define NUMKIT_STORE(off) "mov %[lo], " #off "(%[r])\n\t"
 #define NUMKIT_STORE_NOT(off) "not %[lo]\n\tmov %[lo], " #off "(%[r])\n\t"
 #define NUMKIT_MULX_OPERANDS                                                                \
@@ -116,7 +113,7 @@ inline Word addMulLimbs1Mulx(Word* r, const Word* a, Int n, Word w) noexcept {
   Word zero = 0;
   auto count = static_cast<Word>(n) / 4;
   const auto rest = static_cast<Word>(n) % 4;
-  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD, NUMKIT_STORE) NUMKIT_MULX_OPERANDS);
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_ADD, NUMKIT_STORE) NUMKIT_MULX_OPERANDS);
   return c;
 }
 
@@ -130,13 +127,13 @@ inline Word subMulLimbs1Mulx(Word* r, const Word* a, Int n, Word w) noexcept {
   Word zero = 0;
   auto count = static_cast<Word>(n) / 4;
   const auto rest = static_cast<Word>(n) % 4;
-  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_LOAD_NOT, NUMKIT_STORE_NOT) NUMKIT_MULX_OPERANDS);
+  __asm__ volatile(NUMKIT_MULX_ROW(NUMKIT_ADD_NOT, NUMKIT_STORE_NOT) NUMKIT_MULX_OPERANDS);
   return c;
 }
 
 #undef NUMKIT_MULX_ROW
-#undef NUMKIT_LOAD
-#undef NUMKIT_LOAD_NOT
+#undef NUMKIT_ADD
+#undef NUMKIT_ADD_NOT
 #undef NUMKIT_STORE
 #undef NUMKIT_STORE_NOT
 #undef NUMKIT_MULX_OPERANDS
