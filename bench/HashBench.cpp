@@ -55,6 +55,22 @@ void SingleWord_Natural(benchmark::State& state) {
   }
 }
 
+// One hash per use, as a hash table takes them: each result is kept, so the
+// int64 loop is not turned into a vector sum.
+void EachWord_Int64(benchmark::State& state) {
+  const std::vector<std::int64_t> v = words();
+  for (auto _ : state) {
+    for (const std::int64_t x : v) benchmark::DoNotOptimize(std::hash<std::int64_t>{}(x));
+  }
+}
+void EachWord_Integer(benchmark::State& state) {
+  const std::vector<std::int64_t> w = words();
+  const std::vector<Integer> v(w.begin(), w.end());
+  for (auto _ : state) {
+    for (const Integer& x : v) benchmark::DoNotOptimize(std::hash<Integer>{}(x));
+  }
+}
+
 // Values of state.range(0) limbs.
 void MultiLimb_Integer(benchmark::State& state) {
   const auto limbs = static_cast<num::Word>(state.range(0));
@@ -90,6 +106,8 @@ void MultiLimb_Mpz(benchmark::State& state) {
 BENCHMARK(SingleWord_Int64)->Name("int64/hash_single_word");
 BENCHMARK(SingleWord_Integer)->Name("numkit/hash_single_word");
 BENCHMARK(SingleWord_Natural)->Name("numkit/hash_single_word_natural");
+BENCHMARK(EachWord_Int64)->Name("int64/hash_each_word");
+BENCHMARK(EachWord_Integer)->Name("numkit/hash_each_word");
 BENCHMARK(MultiLimb_Integer)->Name("numkit/hash_limbs")->Arg(2)->Arg(8)->Arg(64);
 BENCHMARK(MultiLimb_Mpz)->Name("mpz/hash_limbs")->Arg(2)->Arg(8)->Arg(64);
 

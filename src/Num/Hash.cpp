@@ -24,7 +24,10 @@ namespace detail {
 std::size_t hashMagnitude(const BigNat_& m, bool negative) noexcept {
   const Int n = m.size();
   // A magnitude of one limb or none is a single word, whichever form holds it.
-  if (n <= 1) return hashWord(n == 0 ? 0 : m[0], negative);
+  if (n <= 1) {
+    const Word low = n == 0 ? 0 : m[0];
+    return hashWord(negative ? Word{0} - low : low, negative ? ~Word{0} : 0);
+  }
   const Word* p = m.data();
   Word h = mix64(static_cast<Word>(n) * 0x9e3779b97f4a7c15U);
   for (Int i = 0; i < n; ++i) h = mix64(h ^ p[i]);
