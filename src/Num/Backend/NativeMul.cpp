@@ -170,7 +170,7 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
   const Int qn = na - dn;
   Word qh = 0;
   if (compareLimbs(a + qn, d, dn) >= 0) {
-    subLimbsN(a + qn, a + qn, d, dn);
+    subLimbs(a + qn, a + qn, d, dn);
     qh = 1;
   }
   const Word d1 = d[dn - 1];
@@ -197,7 +197,7 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
     // The window is now (top as a signed limb) * 2^(64 dn) + {w, dn}, and
     // above -2 d: add d back until it is no longer negative.
     while (top != 0) {
-      top += addLimbsN(w, w, d, dn);
+      top += addLimbs(w, w, d, dn);
       --qhat;
     }
     w[dn] = 0;
@@ -230,13 +230,13 @@ constexpr Int divRecursiveThreshold = 40;
 // {r, rn} += {a, an}, an <= rn; returns the carry out of the top.
 Word addInto(Word* r, Int rn, const Word* a, Int an) noexcept {
   assert(an <= rn);
-  return incLimbs(r + an, rn - an, addLimbsN(r, r, a, an));
+  return incLimbs(r + an, rn - an, addLimbs(r, r, a, an));
 }
 
 // {r, rn} -= {a, an}, an <= rn; returns the borrow out of the top.
 Word subFrom(Word* r, Int rn, const Word* a, Int an) noexcept {
   assert(an <= rn);
-  return decLimbs(r + an, rn - an, subLimbsN(r, r, a, an));
+  return decLimbs(r + an, rn - an, subLimbs(r, r, a, an));
 }
 
 // {r, rn} += {a, an} * 2^(64 off) for a sum known to fit rn limbs: the limbs
@@ -256,11 +256,11 @@ Word absDiff(Word* r, const Word* a, Int an, const Word* b, Int bn) noexcept {
   Int top = an;
   while (top > bn && a[top - 1] == 0) --top;
   if (top == bn && compareLimbs(a, b, bn) < 0) {
-    subLimbsN(r, b, a, bn);
+    subLimbs(r, b, a, bn);
     std::fill(r + bn, r + an, Word{0});
     return 1;
   }
-  const Word borrow = subLimbsN(r, a, b, bn);
+  const Word borrow = subLimbs(r, a, b, bn);
   std::copy(a + bn, a + an, r + bn);
   decLimbs(r + bn, an - bn, borrow);
   return 0;
@@ -327,7 +327,7 @@ Word toom3Evaluate(Word* p1, Word* pm, Word* p2, const Word* a, Int k, Int n2) n
   std::copy_n(a, k, p1);
   p1[k] = addInto(p1, k, a2, n2);
   const Word sign = absDiff(pm, p1, k + 1, a1, k);
-  p1[k] += addLimbsN(p1, p1, a1, k);
+  p1[k] += addLimbs(p1, p1, a1, k);
   std::copy_n(a2, n2, p2);
   std::fill(p2 + n2, p2 + k + 1, Word{0});
   shiftLeftLimbs(p2, p2, k + 1, 1);
@@ -378,29 +378,29 @@ void mulToom3(Word* r, const Word* a, Int na, const Word* b, Int nb, bool square
   if (sa != sb) {
     // a(-1) b(-1) < 0: negate modulo 2^(64w).
     std::fill_n(t, w, Word{0});
-    subLimbsN(vm, t, vm, w);
+    subLimbs(vm, t, vm, w);
   }
   // vm = c1 + c3 = (v1 - v(-1)) / 2.
-  subLimbsN(vm, v1, vm, w);
+  subLimbs(vm, v1, vm, w);
   shiftRightLimbs(vm, vm, w, 1);
   // v1 = c2 = v1 - (c1 + c3) - c0 - c4.
-  subLimbsN(v1, v1, vm, w);
+  subLimbs(v1, v1, vm, w);
   subFrom(v1, w, v0, 2 * k);
   subFrom(v1, w, vi, nvi);
   // v2 = c3 = (v2 - c0 - 4 c2 - 16 c4 - 2 (c1 + c3)) / 6.
   subFrom(v2, w, v0, 2 * k);
   shiftLeftLimbs(t, v1, w, 2);
-  subLimbsN(v2, v2, t, w);
+  subLimbs(v2, v2, t, w);
   std::copy_n(vi, nvi, t);
   std::fill(t + nvi, t + w, Word{0});
   shiftLeftLimbs(t, t, w, 4);
-  subLimbsN(v2, v2, t, w);
+  subLimbs(v2, v2, t, w);
   shiftLeftLimbs(t, vm, w, 1);
-  subLimbsN(v2, v2, t, w);
+  subLimbs(v2, v2, t, w);
   shiftRightLimbs(v2, v2, w, 1);
   divExact3(v2, v2, w);
   // vm = c1 = (c1 + c3) - c3.
-  subLimbsN(vm, vm, v2, w);
+  subLimbs(vm, vm, v2, w);
   std::fill(r + 2 * k, r + 4 * k, Word{0});
   addAt(r, rn, k, vm, w);
   addAt(r, rn, 2 * k, v1, w);
@@ -422,7 +422,7 @@ void mulByPieces(Word* r, const Word* a, Int na, const Word* b, Int nb) {
     }
     // r[off, off + nb) holds the top of the products so far; above it
     // nothing is written yet.
-    const Word c = addLimbsN(r + off, r + off, t, nb);
+    const Word c = addLimbs(r + off, r + off, t, nb);
     std::copy_n(t + nb, len, r + off + nb);
     const Word out = incLimbs(r + off + nb, len, c);
     assert(out == 0);
@@ -453,10 +453,10 @@ Word divPart(Word* q, Word* np, Int c, const Word* d, Int dn) {
   } else {
     mulLimbs(t, d, k, q, c);
   }
-  Word top = Word{0} - subLimbsN(np, np, t, dn);
+  Word top = Word{0} - subLimbs(np, np, t, dn);
   if (qh != 0) top -= subFrom(np + c, k, d, k);
   while (top != 0) {
-    top += addLimbsN(np, np, d, dn);
+    top += addLimbs(np, np, d, dn);
     qh -= decLimbs(q, c, 1);
   }
   return qh;
@@ -509,7 +509,7 @@ Word divRemNormalized(Word* q, Word* a, Int na, const Word* d, Int dn) {
   }
   Word qh = 0;
   if (compareLimbs(a + qn, d, dn) >= 0) {
-    subLimbsN(a + qn, a + qn, d, dn);
+    subLimbs(a + qn, a + qn, d, dn);
     qh = 1;
   }
   // From the top: a short block of qn mod dn quotient limbs, then blocks of

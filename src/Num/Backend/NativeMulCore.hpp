@@ -9,6 +9,7 @@
 // undefined, never their inputs.
 #pragma once
 
+#include "NativeLoops.hpp"
 #include "Num/Runtime.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -153,31 +154,6 @@ inline Word subMulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
   if (kHaveMulx) return subMulLimbs1Mulx(r, a, n, w);
 #endif
   return subMulLimbs1Portable(r, a, n, w);
-}
-
-// {r, n} = {a, n} + {b, n}; returns the carry, 0 or 1.  r may be a or b.
-inline Word addLimbsN(Word* r, const Word* a, const Word* b, Int n) noexcept {
-  Word c = 0;
-  for (Int i = 0; i < n; ++i) {
-    const Wide s = static_cast<Wide>(a[i]) + b[i] + c;
-    r[i] = static_cast<Word>(s);
-    c = static_cast<Word>(s >> 64);
-  }
-  return c;
-}
-
-// {r, n} = {a, n} - {b, n} mod 2^(64 n); returns the borrow, 0 or 1.  r may
-// be a or b.
-inline Word subLimbsN(Word* r, const Word* a, const Word* b, Int n) noexcept {
-  Word c = 0;
-  for (Int i = 0; i < n; ++i) {
-    const Word x = a[i];
-    const Word y = b[i];
-    const Word d = x - y;
-    r[i] = d - c;
-    c = static_cast<Word>(x < y) | static_cast<Word>(d < c);
-  }
-  return c;
 }
 
 // {r, n} += c; returns the carry out of the top.
