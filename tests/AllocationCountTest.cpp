@@ -97,6 +97,9 @@ TEST(AllocationCount, RunningSumsReuseTheirBlock) {
       acc += term;
       acc -= (i % 3 == 0 ? product : term);
       nacc += nterm;
+      nacc += 3u;  // built-in operands take the same paths
+      acc *= -1;
+      acc *= -1;
     }
   });
   EXPECT_EQ(steps, 0);

@@ -12,6 +12,10 @@
 //   operand is taken as it is: n + (-3) is n - 3, n & -4 clears the two low
 //   bits), and num::Underflow when that result is negative, as Natural -
 //   Natural does.  / and % truncate toward zero, as for the built-in types;
+// - a compound operator with a built-in or Natural right operand is the
+//   compound operator of the left operand's own type on that operand's
+//   value, so it rewrites the left operand's limbs in place where that one
+//   does (see operator+= of Natural and Integer);
 // - a Natural on the left of a compound operator with an Integer operand
 //   (n += z, ...) stores the Integer result back as a Natural and raises
 //   num::Underflow, leaving n unchanged, when it is negative;
@@ -294,34 +298,37 @@ inline Natural naturalBXor(T a, const Natural& b) {
 // Integer with Natural or with a built-in integer: the Integer operation.
 // n op= z stores the Integer result back as a Natural (num::Underflow when
 // it is negative, n unchanged).
-#define NUMKIT_MIXED_INTEGER(op, fn)                                                      \
-  template <detail::IntegerArg X, detail::NaturalArg Y>                                   \
-  inline Integer operator op(X&& a, Y&& b) {                                              \
-    return fn(a, detail::integerOf(b));                                                   \
-  }                                                                                       \
-  template <detail::NaturalArg X, detail::IntegerArg Y>                                   \
-  inline Integer operator op(X&& a, Y&& b) {                                              \
-    return fn(detail::integerOf(a), b);                                                   \
-  }                                                                                       \
-  template <detail::IntegerArg X, detail::BuiltinInteger T>                               \
-  inline Integer operator op(X&& a, T b) {                                                \
-    return detail::withIntegerOperand(b, [&](const Integer& y) { return fn(a, y); });     \
-  }                                                                                       \
-  template <detail::BuiltinInteger T, detail::IntegerArg X>                               \
-  inline Integer operator op(T a, X&& b) {                                                \
-    return detail::withIntegerOperand(a, [&](const Integer& x) { return fn(x, b); });     \
-  }                                                                                       \
-  inline Integer& operator op##=(Integer& a, const Natural& b) {                          \
-    return a = fn(a, detail::integerOf(b));                                               \
-  }                                                                                       \
-  inline Natural& operator op##=(Natural& a, const Integer& b) {                          \
-    return a = integerToNaturalThrow(fn(detail::integerOf(a), b));                        \
-  }                                                                                       \
-  template <detail::BuiltinInteger T>                                                     \
-  inline Integer& operator op##=(Integer& a, T b) {                                       \
-    return a = detail::withIntegerOperand(b, [&](const Integer& y) { return fn(a, y); }); \
+// clang-format off: keeps the pasted compound operators (op##=) whole
+#define NUMKIT_MIXED_INTEGER(op, fn)                                                              \
+  template <detail::IntegerArg X, detail::NaturalArg Y>                                           \
+  inline Integer operator op(X&& a, Y&& b) {                                                      \
+    return fn(a, detail::integerOf(b));                                                           \
+  }                                                                                               \
+  template <detail::NaturalArg X, detail::IntegerArg Y>                                           \
+  inline Integer operator op(X&& a, Y&& b) {                                                      \
+    return fn(detail::integerOf(a), b);                                                           \
+  }                                                                                               \
+  template <detail::IntegerArg X, detail::BuiltinInteger T>                                       \
+  inline Integer operator op(X&& a, T b) {                                                        \
+    return detail::withIntegerOperand(b, [&](const Integer& y) { return fn(a, y); });             \
+  }                                                                                               \
+  template <detail::BuiltinInteger T, detail::IntegerArg X>                                       \
+  inline Integer operator op(T a, X&& b) {                                                        \
+    return detail::withIntegerOperand(a, [&](const Integer& x) { return fn(x, b); });             \
+  }                                                                                               \
+  inline Integer& operator op##=(Integer& a, const Natural& b) {                                  \
+    return a op## = detail::integerOf(b);                                                         \
+  }                                                                                               \
+  inline Natural& operator op##=(Natural& a, const Integer& b) {                                  \
+    return a = integerToNaturalThrow(fn(detail::integerOf(a), b));                                \
+  }                                                                                               \
+  template <detail::BuiltinInteger T>                                                             \
+  inline Integer& operator op##=(Integer& a, T b) {                                               \
+    if (detail::kFitsInt<T> || static_cast<Int>(b) >= 0) return a op## = IS(static_cast<Int>(b)); \
+    return a = detail::withIntegerOperand(b, [&](const Integer& y) { return fn(a, y); });         \
   }
 
+// clang-format on
 NUMKIT_MIXED_INTEGER(+, integerAdd)
 NUMKIT_MIXED_INTEGER(-, integerSub)
 NUMKIT_MIXED_INTEGER(*, integerMul)
@@ -335,20 +342,23 @@ NUMKIT_MIXED_INTEGER(^, integerXor)
 // Natural with a built-in integer (see the rule at the top of this file).
 // The compound forms replace the left operand only when the operation
 // returns.
-#define NUMKIT_MIXED_NATURAL(op, lhs, rhs)                  \
-  template <detail::NaturalArg X, detail::BuiltinInteger T> \
-  inline Natural operator op(X&& a, T b) {                  \
-    return detail::lhs(a, b);                               \
-  }                                                         \
-  template <detail::BuiltinInteger T, detail::NaturalArg X> \
-  inline Natural operator op(T a, X&& b) {                  \
-    return detail::rhs(a, b);                               \
-  }                                                         \
-  template <detail::BuiltinInteger T>                       \
-  inline Natural& operator op##=(Natural& a, T b) {         \
-    return a = detail::lhs(a, b);                           \
+// clang-format off
+#define NUMKIT_MIXED_NATURAL(op, lhs, rhs)                                  \
+  template <detail::NaturalArg X, detail::BuiltinInteger T>                 \
+  inline Natural operator op(X&& a, T b) {                                  \
+    return detail::lhs(a, b);                                               \
+  }                                                                         \
+  template <detail::BuiltinInteger T, detail::NaturalArg X>                 \
+  inline Natural operator op(T a, X&& b) {                                  \
+    return detail::rhs(a, b);                                               \
+  }                                                                         \
+  template <detail::BuiltinInteger T>                                       \
+  inline Natural& operator op##=(Natural& a, T b) {                         \
+    if (!detail::isNegative(b)) return a op##= NS(detail::magnitudeOf(b)); \
+    return a = detail::lhs(a, b);                                           \
   }
 
+// clang-format on
 NUMKIT_MIXED_NATURAL(+, naturalAddB, naturalBAdd)
 NUMKIT_MIXED_NATURAL(-, naturalSubB, naturalBSub)
 NUMKIT_MIXED_NATURAL(*, naturalMulB, naturalBMul)
