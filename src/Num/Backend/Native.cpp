@@ -26,6 +26,14 @@ void bignat_add(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) 
   const Int ny = y.size();
   assert(ny >= 1 && r.size() == nx + 1 && separate(r, a) && separate(r, b));
   Word* rp = r.data();
+  if (nx == 1) {
+    // One limb each: the sum in registers, without the carry chain's set-up.
+    Word s = 0;
+    const bool carry = __builtin_add_overflow(x[0], y[0], &s);
+    rp[0] = s;
+    mwaWriteOrShrink(r, carry ? 1 : 0, 1);
+    return;
+  }
   Word c = addLimbs(rp, x.data(), y.data(), ny);
   // Above the shorter operand only the carry is added; once it is spent the
   // rest of the longer operand is copied in one block.
