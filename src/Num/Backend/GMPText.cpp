@@ -20,13 +20,20 @@ std::size_t bignat_to_digits(unsigned char* out, const WordArray_& a, int base) 
   // rule (mpn_sizeinbase + 1 bytes) is met by bigNatDigitsRoom, which is at
   // least the exact count plus 2, while mpn_sizeinbase is at most one more
   // than the exact count.
+  // Short magnitudes are copied to the stack.
   const bool powerOfTwo = (base & (base - 1)) == 0;
-  std::unique_ptr<Word[]> scratch;
+  constexpr Int kStackLimbs = 64;
+  Word onStack[kStackLimbs];
+  std::unique_ptr<Word[]> onHeap;
   Word* src = const_cast<Word*>(a.data());  // only read when base is a power of two
   if (!powerOfTwo) {
-    scratch = std::make_unique_for_overwrite<Word[]>(static_cast<std::size_t>(n));
-    std::memcpy(scratch.get(), a.data(), static_cast<std::size_t>(n) * sizeof(Word));
-    src = scratch.get();
+    if (n > kStackLimbs) {
+      onHeap = std::make_unique_for_overwrite<Word[]>(static_cast<std::size_t>(n));
+      src = onHeap.get();
+    } else {
+      src = onStack;
+    }
+    std::memcpy(src, a.data(), static_cast<std::size_t>(n) * sizeof(Word));
   }
   std::size_t count = mpn_get_str(out, base, src, n);
   // Normalised input gives no leading zero; strip any defensively.
