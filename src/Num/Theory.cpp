@@ -80,6 +80,17 @@ Word wordSqrt(Word x) noexcept {
   return r;
 }
 
+// floor(sqrt(hi 2^64 + lo)) for hi > 0: a long double estimate (64-bit
+// mantissa, so within a few units) corrected with exact double-word squares.
+Word doubleWordSqrt(Word hi, Word lo) noexcept {
+  const DWord x = (static_cast<DWord>(hi) << 64) | lo;
+  const long double e = std::sqrt(static_cast<long double>(x));
+  Word r = e >= 18446744073709551615.0L ? ~Word{0} : static_cast<Word>(e);
+  while (static_cast<DWord>(r) * r > x) --r;
+  while (r != ~Word{0} && static_cast<DWord>(r + 1) * (r + 1) <= x) ++r;
+  return r;
+}
+
 // ---------------------------------------------------------------------------
 // Multi-word roots.  Newton's iteration y = ((k - 1) x + n / x^(k-1)) / k
 // falls monotonically to floor(n^(1/k)) from any start at or above it.  The
@@ -88,6 +99,16 @@ Word wordSqrt(Word x) noexcept {
 // settle.
 
 Natural newtonRoot(const Natural& n, Word k, Natural x) {
+  if (k == 2) {
+    // Every step lands at or above floor(sqrt(n)) (the mean of x and n / x
+    // is at least sqrt(n)), so a step whose square is at most n is the root:
+    // from a close start one division and one square, not two divisions.
+    for (;;) {
+      Natural y = naturalShiftR_(naturalAdd(x, naturalQuot(n, x)), 1);
+      if (naturalLe(naturalSqr(y), n)) return y;
+      x = std::move(y);
+    }
+  }
   const Natural km1 = NS(k - 1);
   const Natural kk = NS(k);
   for (;;) {
@@ -101,6 +122,7 @@ Natural newtonRoot(const Natural& n, Word k, Natural x) {
 
 Natural rootOf(const Natural& n, Word k) {
   if (n.isNS()) return NS(k == 2 ? wordSqrt(n.word()) : wordRoot(n.word(), k));
+  if (k == 2 && n.bigNat().size() == 2) return NS(doubleWordSqrt(n.bigNat()[1], n.bigNat()[0]));
   const Word bits = naturalLog2_(n) + 1;
   if (k >= bits) return naturalOne();  // 1 <= root < 2
   // Drop t*k low bits, keeping about half of n: root(n) < (root(n >> tk) + 1) 2^t.
