@@ -24,7 +24,9 @@
 // a signed word (or, with a Natural, any non-negative one) goes into the
 // single-word paths, and an unsigned 64-bit value of 2^63 or more meets an
 // Integer through a one-limb magnitude on the stack, so it never allocates
-// either.  Division and remainder by a zero operand raise num::DivideByZero.
+// either; nor does a Natural operand of a binary operator with an Integer
+// (a multi-word one lends its limbs).  Division and remainder by a zero
+// operand raise num::DivideByZero.
 //
 // Shifts: x << s and x >> s (and <<=, >>=) take any built-in integer count
 // s; a negative count raises std::domain_error (the Word count of the named
@@ -104,6 +106,16 @@ inline Integer withIntegerOperand(T v, F&& f) {
 inline Integer integerOf(const Natural& n) {
   if (n.isNS() && static_cast<Int>(n.word()) >= 0) return IS(static_cast<Int>(n.word()));
   return integerFromNatural(n);
+}
+
+// f applied to the Integer of n, never allocated: a word below 2^63 is an
+// IS, a larger one is lent as in withWideOperand, and a multi-word n is an IP
+// sharing its limbs.
+template <class F>
+inline Integer withNaturalOperand(const Natural& n, F&& f) {
+  if (n.isNB()) return f(IP(n.bigNat()));
+  if (static_cast<Int>(n.word()) < 0) return withWideOperand(n.word(), f);
+  return f(IS(static_cast<Int>(n.word())));
 }
 
 // The order of an Integer and a Natural, without allocating.
@@ -302,11 +314,11 @@ inline Natural naturalBXor(T a, const Natural& b) {
 #define NUMKIT_MIXED_INTEGER(op, fn)                                                              \
   template <detail::IntegerArg X, detail::NaturalArg Y>                                           \
   inline Integer operator op(X&& a, Y&& b) {                                                      \
-    return fn(a, detail::integerOf(b));                                                           \
+    return detail::withNaturalOperand(b, [&](const Integer& y) { return fn(a, y); });             \
   }                                                                                               \
   template <detail::NaturalArg X, detail::IntegerArg Y>                                           \
   inline Integer operator op(X&& a, Y&& b) {                                                      \
-    return fn(detail::integerOf(a), b);                                                           \
+    return detail::withNaturalOperand(a, [&](const Integer& x) { return fn(x, b); });             \
   }                                                                                               \
   template <detail::IntegerArg X, detail::BuiltinInteger T>                                       \
   inline Integer operator op(X&& a, T b) {                                                        \
