@@ -15,8 +15,9 @@
 // - a negative value's hash is complemented, so x and -x never collide.
 // Each step is a bijection of the state for a fixed limb, so values of the
 // same length that differ in their top limb alone never collide either.
-// Both paths start from the magnitude's size, and values are always in
-// normal form, so a value meets exactly one of them.  The hash is not keyed:
+// Which path a value takes depends on its magnitude alone (hashMagnitude
+// itself sends one limb to the word path), and values are always in normal
+// form, so the two paths cannot disagree on a value.  The hash is not keyed:
 // it gives no protection against inputs chosen to collide.
 #pragma once
 
