@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Num/Backend/Native.hpp"
+#include "Num/BigNat.hpp"
 #include "Num/Config.hpp"
 #include "Num/Integer.hpp"
 #include "Num/Natural.hpp"
@@ -253,12 +254,23 @@ TEST(NativeBackendVsGmp, ProductsAndDivisionOfFiveThousandLimbs) {
 }
 
 // Euclid's steps grow with the operands' length, so most cases are of one
-// or two limbs and fewer run up to 16 and to 200 limbs.
+// or two limbs and fewer run up to 16 and to 200 limbs; a third of the
+// pairs share a factor, so that gcds of many limbs come up too.
 TEST(NativeBackendVsGmp, GreatestCommonDivisors) {
-  for (const auto& [limbs, count] : {std::pair{2, kCases}, {16, 3000L}, {200, 20L}}) {
+  for (const auto& [limbs, count] : {std::pair{2, kCases}, {16, 20000L}, {200, 100L}}) {
     const Pool pool(limbs);
     numtest::forRandomOperands(count, [&](numtest::Rng& rng) {
-      const auto [a, b] = pool.pair(rng);
+      auto [a, b] = pool.pair(rng);
+      WordArray_ fa;
+      WordArray_ fb;
+      if (rng.range(0, 2) == 0) {
+        const WordArray_& f = pool.pick(rng);
+        fa = num::bigNatMul(*a, f);
+        fb = num::bigNatMul(*b, f);
+        a = &fa;
+        b = &fb;
+        if (a->size() < b->size()) std::swap(a, b);
+      }
       const Word w = rng.specialWord() | 1;
       const Word x = rng.specialWord();
       const Word y = rng.specialWord();

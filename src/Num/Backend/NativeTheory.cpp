@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "../Overlap.hpp"
@@ -106,6 +107,72 @@ DoubleWord doubleWordOf(const BigNat_& a) noexcept {
   return v;
 }
 
+// r = A x + B y over n limbs for Lehmer cofactors A, B (opposite signs or
+// one of them 0, magnitudes below 2^63) whose combination is known to be
+// non-negative and below 2^(64 n).
+void combineLimbs(Word* r, const Word* x, const Word* y, Int n, Int a, Int b) noexcept {
+  using Wide = detail::SignedDoubleWord;
+  Wide carry = 0;
+  for (Int i = 0; i < n; ++i) {
+    // |a x[i] + b y[i]| < 2^127 - 2^63 as the products have opposite signs,
+    // and |carry| < 2^63: no overflow.
+    const Wide acc = static_cast<Wide>(a) * static_cast<Wide>(x[i]) +
+                     static_cast<Wide>(b) * static_cast<Wide>(y[i]) + carry;
+    r[i] = static_cast<Word>(acc);
+    carry = acc >> 64;
+  }
+  assert(carry == 0);
+}
+
+// Several Euclid steps at once on x > y of the same n >= 3 limbs (Lehmer):
+// the quotients are found from the top 63 bits of x and the bits of y at
+// the same place, as long as both ends of the interval the dropped bits
+// allow give the same quotient; the pair after those steps is then
+// (A x + B y, C x + D y).  Nothing when not even the first quotient is
+// certain (the caller divides instead).
+std::optional<std::pair<BigNat_, BigNat_>> lehmerSteps(const BigNat_& x, const BigNat_& y) {
+  using Wide = detail::SignedDoubleWord;
+  const Int n = x.size();
+  const int lz = std::countl_zero(x[n - 1]);
+  const auto top = [&](const BigNat_& v) {
+    const DoubleWord t = (static_cast<DoubleWord>(v[n - 1]) << 64) | v[n - 2];
+    return static_cast<Wide>((t << lz) >> 65);
+  };
+  Wide xh = top(x);
+  Wide yh = top(y);
+  Wide a = 1;
+  Wide b = 0;
+  Wide c = 0;
+  Wide d = 1;
+  for (;;) {
+    const Wide yc = yh + c;
+    const Wide yd = yh + d;
+    const Wide xa = xh + a;
+    const Wide xb = xh + b;
+    if (yc <= 0 || yd <= 0 || xa < 0 || xb < 0) break;
+    // Every term is below 2^64 here: one-word divisions.
+    const Word q = static_cast<Word>(xa) / static_cast<Word>(yc);
+    if (q != static_cast<Word>(xb) / static_cast<Word>(yd)) break;
+    Wide t = a - q * c;
+    a = c;
+    c = t;
+    t = b - q * d;
+    b = d;
+    d = t;
+    t = xh - q * yh;
+    xh = yh;
+    yh = t;
+  }
+  if (b == 0) return std::nullopt;
+  MutableWordArray_ u = MutableWordArray_::allocate(n);
+  MutableWordArray_ v = MutableWordArray_::allocate(n);
+  combineLimbs(u.data(), x.data(), y.data(), n, static_cast<Int>(a), static_cast<Int>(b));
+  combineLimbs(v.data(), x.data(), y.data(), n, static_cast<Int>(c), static_cast<Int>(d));
+  mwaTrimZeroes_(u);
+  mwaTrimZeroes_(v);
+  return std::pair{std::move(u).freeze(), std::move(v).freeze()};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -139,8 +206,18 @@ void bignat_gcd(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) 
   BigNat_ y = b;
   // A lone zero limb stands for zero: gcd(a, 0) = a (then a has one limb).
   if (y.size() == 1 && y[0] == 0) y = bigNatZero_();
-  // Euclid on magnitudes while the divisor has more than two limbs.
+  // Euclid on magnitudes while the divisor has more than two limbs; where
+  // both operands have the same length, Lehmer's steps do many of its steps
+  // in one pass over the limbs.
   while (y.size() > 2) {
+    if (x.size() == y.size() && bigNatCompare(x, y) == Ordering::GT) {
+      std::optional<std::pair<BigNat_, BigNat_>> next = lehmerSteps(x, y);
+      if (next) {
+        x = std::move(next->first);
+        y = std::move(next->second);
+        continue;
+      }
+    }
     BigNat_ t = bigNatRem(x, y);
     x = std::exchange(y, std::move(t));
   }
