@@ -35,18 +35,23 @@ using numbench::sameValue;
 using numbench::Z;
 
 // Two operands of na and nb limbs from one seed, as Integer, Natural and mpz;
-// b differs from a only in its lowest limb when `close` is set.
+// b differs from a only in its lowest limb when `close` is set; otherwise
+// a > b when their sizes agree.
 struct Operands {
   Integer a, b;
   Natural na, nb;
   Z za, zb;
   Operands(std::size_t sa, std::size_t sb, unsigned seed, bool close = false) {
     std::mt19937_64 gen(seed);
-    const std::vector<Word> la = numbench::randomLimbs(gen, sa);
+    std::vector<Word> la = numbench::randomLimbs(gen, sa);
     std::vector<Word> lb = numbench::randomLimbs(gen, sb);
     if (close) {
       lb = la;
       lb[0] ^= 1;
+    } else if (sa == sb) {
+      // a > b, so that the Natural difference exists.
+      la.back() |= Word{1} << 63;
+      lb.back() &= ~(Word{1} << 63);
     }
     a = numbench::integerFromLimbs(la);
     b = numbench::integerFromLimbs(lb);
