@@ -130,7 +130,10 @@ class Pool {
 
 std::string hex(const WordArray_& a) {
   std::string s = " [";
-  for (Int i = 0; i < a.size(); ++i) s += (i > 0 ? " " : "") + std::to_string(a[i]);
+  for (Int i = 0; i < a.size(); ++i) {
+    if (i > 0) s += ' ';
+    s += std::to_string(a[i]);
+  }
   return s + "]";
 }
 
