@@ -13,4 +13,7 @@
 #include "Num/Text.hpp"
 #include "Num/Theory.hpp"
 #include "Num/WordArray.hpp"
+// The C entry points exist only in a build with the GMP backend.
+#if defined(NUMKIT_BACKEND_GMP)
 #include "Num/gmp_wrappers.h"
+#endif

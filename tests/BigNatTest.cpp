@@ -50,7 +50,7 @@ TEST(BigNatConstants, SharedAndImmortal) {
   EXPECT_TRUE(num::bigNatZero_().sameBlock(num::bigNatFromWord_(0)));
   EXPECT_TRUE(num::bigNatZero_().sameBlock(num::bigNatFromWordList(std::vector<Word>{0, 0})));
   EXPECT_EQ(num::bigNatOne_().block()->refs.load(), num::rt::kImmortal);
-  EXPECT_EQ(num::backend::backendName, std::string("gmp"));
+  EXPECT_EQ(num::backend::backendName, std::string(NUMKIT_BACKEND_NAME));
 }
 
 TEST(BigNatConstruction, FromWords) {

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Num/Config.hpp"
 #include "Num/Runtime.hpp"
 
 NUMKIT_BEGIN_NAMESPACE
@@ -75,22 +76,24 @@ inline std::size_t bigNatDigitsRoom(Int n, Word top, int base) noexcept {
   return static_cast<std::size_t>((bits * m) >> 32) + 3;
 }
 
+// The two kernels of each backend:
+// - bignat_to_digits writes the digits of a (non-empty, normalised) in
+//   `base` (2 .. 36) to out, most significant first, without leading zeros,
+//   and returns their count.  out has room for bigNatDigitsRoom(a.size(),
+//   top limb, base) bytes; bytes past the count may be overwritten.
+// - bignat_from_digits gives the normalised magnitude of the n >= 1 digits at
+//   `digits` (each below `base`, most significant first; leading zeros
+//   allowed, all zeros give the empty magnitude).
+// The GMP pair exists only in a build with the GMP backend.
+#if defined(NUMKIT_BACKEND_GMP)
 namespace backend::gmp {
-// Writes the digits of a (non-empty, normalised) in `base` (2 .. 36) to out,
-// most significant first, without leading zeros, and returns their count.
-// out has room for bigNatDigitsRoom(a.size(), top limb, base) bytes; bytes
-// past the count may be overwritten.
 NUMKIT_API std::size_t bignat_to_digits(unsigned char* out, const WordArray_& a, int base);
-// The normalised magnitude of the n >= 1 digits at `digits` (each below
-// `base`, most significant first; leading zeros allowed, all zeros give the
-// empty magnitude).
 NUMKIT_API WordArray_ bignat_from_digits(const unsigned char* digits, std::size_t n, int base);
 }  // namespace backend::gmp
+#endif
 
 namespace backend::native {
-// As backend::gmp::bignat_to_digits.
 NUMKIT_API std::size_t bignat_to_digits(unsigned char* out, const WordArray_& a, int base);
-// As backend::gmp::bignat_from_digits.
 NUMKIT_API WordArray_ bignat_from_digits(const unsigned char* digits, std::size_t n, int base);
 }  // namespace backend::native
 
