@@ -1,5 +1,5 @@
-// Sums written into the block of their first operand, and the word loops
-// the small multi-word paths of Natural and Integer share.
+// Sums written into the block of their first operand, and the word loops and
+// magnitude sums the small multi-word paths of Natural and Integer share.
 //
 // A value whose block has a single reference (rt::isUnique) can take x + y or
 // x - y into that block when the block has room: no other value can see the
@@ -9,6 +9,8 @@
 
 #include <cassert>
 
+#include "Num/Backend.hpp"
+#include "Num/BigNat.hpp"
 #include "Num/Primitives.hpp"
 #include "Num/Runtime.hpp"
 #include "Num/WordArray.hpp"
@@ -204,6 +206,84 @@ inline void mulWords(Word* r, const Word* a, Int na, const Word* b, Int nb) noex
       assert(na == kMulWordsLimbs);
       return mulRows<4>(r, a, b, nb);
   }
+}
+
+// A new block of n words, from the thread's list of small blocks when it can.
+inline rt::BlockHeader* newBlock(Int n) {
+  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
+  if (bytes <= rt::kMinCapacityBytes) {
+    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
+  }
+  return rt::allocateBlock(rt::wordBlockBytes(n));
+}
+
+// Magnitudes of at most this many limbs are added and subtracted by the
+// loops below: a kernel call and its bookkeeping cost more.
+inline constexpr Int kInlineSumLimbs = 4;
+
+// a + b for non-empty magnitudes, in one new block.
+inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
+  // Two limbs at most: in registers.
+  if (a.size() <= 2 && b.size() <= 2) return bigNatAdd(a, b);
+  const bool aLonger = a.size() >= b.size();
+  const BigNat_& l = aLonger ? a : b;
+  const BigNat_& s = aLonger ? b : a;
+  const Int nl = l.size();
+  const Int ns = s.size();
+  if (nl > kInlineSumLimbs) {
+    MutableWordArray_ r = newWordArray_(nl + 1);
+    backend::bignat_add(r, l, s);
+    return std::move(r).freeze();
+  }
+  rt::BlockHeader* h = newBlock(nl + 1);
+  Word* r = rt::payload(h);
+  const Word* lp = l.data();
+  const Word* sp = s.data();
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word t = lp[i] + sp[i];
+    const Word u = t + c;
+    c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
+    r[i] = u;
+  }
+  for (; i < nl; ++i) {
+    const Word u = lp[i] + c;
+    c = static_cast<Word>(u < c);
+    r[i] = u;
+  }
+  r[nl] = c;
+  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+  return WordArray_::adopt(h);
+}
+
+// l - s for non-empty magnitudes l > s, trimmed, in one new block.
+inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
+  const Int nl = l.size();
+  const Int ns = s.size();
+  if (nl > kInlineSumLimbs) {
+    MutableWordArray_ r = newWordArray_(nl);
+    (void)backend::bignat_sub(r, l, s);
+    mwaTrimZeroes_(r);
+    return std::move(r).freeze();
+  }
+  rt::BlockHeader* h = newBlock(nl);
+  Word* r = rt::payload(h);
+  const Word* lp = l.data();
+  const Word* sp = s.data();
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word d = lp[i] - sp[i];
+    r[i] = d - c;
+    c = static_cast<Word>(lp[i] < sp[i]) | static_cast<Word>(d < c);
+  }
+  for (; i < nl; ++i) {
+    r[i] = lp[i] - c;
+    c = static_cast<Word>(lp[i] < c);
+  }
+  h->bytes = static_cast<std::size_t>(trimmedSize(r, nl)) * kWordBytes;
+  return WordArray_::adopt(h);
 }
 
 // The block of a multi-word value's limbs, writable when rt::isUnique says

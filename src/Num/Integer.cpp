@@ -355,52 +355,6 @@ void integerSubAssignSlow(Integer& x, IntegerRep yr) {
 
 namespace {
 
-// A new block of n words, from the thread's list of small blocks when it can.
-rt::BlockHeader* newBlock(Int n) {
-  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
-  if (bytes <= rt::kMinCapacityBytes) {
-    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
-  }
-  return rt::allocateBlock(rt::wordBlockBytes(n));
-}
-
-// Magnitudes of at most this many limbs are added and subtracted by the
-// inline loops here: the kernel call and its bookkeeping cost more.
-constexpr Int kInlineLimbs = 4;
-
-// {r, nl + 1} = {l, nl} + {s, ns} and {r, nl} = {l, nl} - {s, ns} for
-// nl >= ns >= 1 (and l >= s), word by word; the sum returns its size.
-Int addSmall(Word* r, const Word* l, Int nl, const Word* s, Int ns) noexcept {
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word t = l[i] + s[i];
-    const Word u = t + c;
-    c = static_cast<Word>(t < s[i]) | static_cast<Word>(u < t);
-    r[i] = u;
-  }
-  for (; i < nl; ++i) {
-    const Word u = l[i] + c;
-    c = static_cast<Word>(u < c);
-    r[i] = u;
-  }
-  r[nl] = c;
-  return nl + static_cast<Int>(c);
-}
-void subSmall(Word* r, const Word* l, Int nl, const Word* s, Int ns) noexcept {
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word d = l[i] - s[i];
-    r[i] = d - c;
-    c = static_cast<Word>(l[i] < s[i]) | static_cast<Word>(d < c);
-  }
-  for (; i < nl; ++i) {
-    r[i] = l[i] - c;
-    c = static_cast<Word>(l[i] < c);
-  }
-}
-
 // x + (-1)^negateY y for two multi-word operands, straight on the words:
 // the common case of values past a word gets one allocation and no detour.
 Integer addMultiWord(const Integer& x, const Integer& y, bool negateY) {
@@ -409,37 +363,13 @@ Integer addMultiWord(const Integer& x, const Integer& y, bool negateY) {
   const bool nx = x.isIN();
   const bool ny = y.isIN() != negateY;
   if (nx == ny) {
-    const bool aLonger = a.size() >= b.size();
-    const BigNat_& l = aLonger ? a : b;
-    const BigNat_& s = aLonger ? b : a;
-    const Int n = l.size();
-    if (n <= kInlineLimbs) {
-      rt::BlockHeader* h = newBlock(n + 1);
-      const Int size = addSmall(rt::payload(h), l.data(), n, s.data(), s.size());
-      h->bytes = static_cast<std::size_t>(size) * kWordBytes;
-      return nx ? IN(WordArray_::adopt(h)) : IP(WordArray_::adopt(h));
-    }
-    MutableWordArray_ r = newWordArray_(n + 1);
-    backend::bignat_add(r, l, s);
-    return nx ? IN(std::move(r).freeze()) : IP(std::move(r).freeze());
+    BigNat_ m = sumOfMagnitudes(a, b);
+    return nx ? IN(std::move(m)) : IP(std::move(m));
   }
   const Ordering o = bigNatCompare(a, b);
   if (o == Ordering::EQ) return integerZero();
   const bool gt = o == Ordering::GT;
-  const BigNat_& l = gt ? a : b;
-  const BigNat_& s = gt ? b : a;
-  const Int n = l.size();
-  if (n <= kInlineLimbs) {
-    rt::BlockHeader* h = newBlock(n);
-    Word* r = rt::payload(h);
-    subSmall(r, l.data(), n, s.data(), s.size());
-    h->bytes = static_cast<std::size_t>(trimmedSize(r, n)) * kWordBytes;
-    return fromMagnitude(gt ? nx : ny, WordArray_::adopt(h));
-  }
-  MutableWordArray_ r = newWordArray_(n);
-  (void)backend::bignat_sub(r, l, s);
-  mwaTrimZeroes_(r);
-  return fromMagnitude(gt ? nx : ny, std::move(r).freeze());
+  return fromMagnitude(gt ? nx : ny, differenceOfMagnitudes(gt ? a : b, gt ? b : a));
 }
 
 }  // namespace

@@ -175,15 +175,6 @@ bool isTrivialFactor(const Integer& x) noexcept {
 // Operands of at most this many limbs are multiplied by the row loops here.
 constexpr Int kInlineMulLimbs = kMulWordsLimbs;
 
-// A new block of n words, from the thread's list of small blocks when it can.
-rt::BlockHeader* newBlock(Int n) {
-  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
-  if (bytes <= rt::kMinCapacityBytes) {
-    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
-  }
-  return rt::allocateBlock(rt::wordBlockBytes(n));
-}
-
 // x * y for a multi-word x and a multi-word y, or a signed word y other than
 // 0, 1 and -1: a magnitude of at least 2^63 times one of at least 2 has at
 // least two limbs, so nothing is demoted, and the product's only other

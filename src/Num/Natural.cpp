@@ -156,11 +156,27 @@ void naturalSubAssignSlow(Natural& a, NaturalRep br) {
 
 NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
   const Borrowed ba(a), bb(b);
+  if (a.h != nullptr && b.h != nullptr) {
+    return NaturalAccess::release(NB(sumOfMagnitudes(ba.get().bigNat(), bb.get().bigNat())));
+  }
   return NaturalAccess::release(addImpl(ba.get(), bb.get()));
 }
 
 NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
   const Borrowed ba(ar), bb(br);
+  if (ar.h != nullptr && br.h != nullptr) {
+    const BigNat_& a = ba.get().bigNat();
+    const BigNat_& b = bb.get().bigNat();
+    switch (compareWords(a.data(), a.size(), b.data(), b.size())) {
+      case Ordering::LT:
+        raiseUnderflow();
+      case Ordering::EQ:
+        return NaturalAccess::release(naturalZero());
+      case Ordering::GT:
+        break;
+    }
+    return NaturalAccess::release(naturalFromBigNat_(differenceOfMagnitudes(a, b)));
+  }
   std::optional<Natural> r = subExact(ba.get(), bb.get());
   if (!r) raiseUnderflow();
   return NaturalAccess::release(std::move(*r));
