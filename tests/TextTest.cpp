@@ -281,6 +281,9 @@ TEST(TextParse, DigitLimitAndBases) {
     EXPECT_THROW(num::from_chars(buf, buf, n, base), std::invalid_argument);
   }
   EXPECT_THROW(num::toString(Integer(1), 0), std::invalid_argument);
+  // Built-in integers print as the number types do.
+  EXPECT_EQ(num::toString(-255, 16), "-ff");
+  EXPECT_EQ(num::toString(UINT64_MAX), "18446744073709551615");
 }
 
 // ---------------------------------------------------------------------------

@@ -50,6 +50,12 @@ NUMKIT_BEGIN_NAMESPACE
 // letters in lowercase, or uppercase when `uppercase` is true.
 NUMKIT_API std::string toString(const Natural& x, int base = 10, bool uppercase = false);
 NUMKIT_API std::string toString(const Integer& x, int base = 10, bool uppercase = false);
+// The same text for a built-in integer (which both number types would
+// otherwise claim).
+template <detail::BuiltinInteger T>
+std::string toString(T x, int base = 10, bool uppercase = false) {
+  return toString(Integer(x), base, uppercase);
+}
 
 // The exact number of characters to_chars and toString write for x in
 // `base`: the digits, plus one for the '-' of a negative Integer.
