@@ -146,12 +146,15 @@ TEST(InPlace, RunningSumsAndSelfAssignment) {
       nwant = sumOrDifference(nwant, toMpz(nterm), false);
       ASSERT_TRUE(isNatural(nacc, nwant)) << "step " << step;
     }
+    // The operand is the target itself, reached through a reference.
     const Mpz doubled = sumOrDifference(want, want, false);
-    acc += acc;
+    const Integer& self = acc;
+    const Natural& nself = nacc;
+    acc += self;
     EXPECT_TRUE(isInteger(acc, doubled));
-    acc -= acc;
+    acc -= self;
     EXPECT_TRUE(isInteger(acc, Mpz(0)));
-    nacc -= nacc;
+    nacc -= nself;
     EXPECT_TRUE(isNatural(nacc, Mpz(0)));
   });
 }
