@@ -170,7 +170,9 @@ constexpr long kCases = 1'000'000;
 TEST(NativeBackendVsGmp, AdditiveKernels) {
   const Pool pool(200);
   numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const auto [a, b] = pool.pair(rng);
+    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
+    const WordArray_* a = ab.first;
+    const WordArray_* b = ab.second;
     const Word w = rng.specialWord();
     const Int na = a->size();
     // The same size as a, equal or one limb off: comparisons and underflows.
@@ -191,7 +193,9 @@ TEST(NativeBackendVsGmp, AdditiveKernels) {
 TEST(NativeBackendVsGmp, ShiftsLogicAndPopulationCount) {
   const Pool pool(200);
   numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const auto [a, b] = pool.pair(rng);
+    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
+    const WordArray_* a = ab.first;
+    const WordArray_* b = ab.second;
     const Int na = a->size();
     const Int nb = b->size();
     const Word n = rng.coin() ? static_cast<Word>(rng.range(1, 130))
@@ -204,7 +208,9 @@ TEST(NativeBackendVsGmp, ShiftsLogicAndPopulationCount) {
       const Int sr = na - static_cast<Int>((n - 1) / 64);
       ASSERT_TRUE(SAME_RUN(sr, false, bignat_shiftr_neg(r, *a, n))) << hex(*a) << n;
     }
-    for (const auto& [x, y] : {std::pair{a, b}, std::pair{b, a}}) {
+    for (const auto& xy : {std::pair{a, b}, std::pair{b, a}}) {
+      const WordArray_* x = xy.first;
+      const WordArray_* y = xy.second;
       const Int nx = x->size();
       ASSERT_TRUE(SAME_RUN(std::min(na, nb), false, bignat_and(r, *x, *y))) << hex(*x) << hex(*y);
       ASSERT_TRUE(SAME_RUN(nx, false, bignat_and_not(r, *x, *y))) << hex(*x) << hex(*y);
@@ -218,7 +224,9 @@ TEST(NativeBackendVsGmp, ShiftsLogicAndPopulationCount) {
 TEST(NativeBackendVsGmp, ProductsAndDivision) {
   const Pool pool(200);
   numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const auto [a, b] = pool.pair(rng);
+    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
+    const WordArray_* a = ab.first;
+    const WordArray_* b = ab.second;
     const Int na = a->size();
     const Int nb = b->size();
     const Word w = rng.specialWord() | (rng.coin() ? 1 : 0);
@@ -263,7 +271,9 @@ TEST(NativeBackendVsGmp, GreatestCommonDivisors) {
   for (const auto& [limbs, count] : {std::pair{2, kCases}, {16, 20000L}, {200, 100L}}) {
     const Pool pool(limbs);
     numtest::forRandomOperands(count, [&](numtest::Rng& rng) {
-      auto [a, b] = pool.pair(rng);
+      const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
+      const WordArray_* a = ab.first;
+      const WordArray_* b = ab.second;
       WordArray_ fa;
       WordArray_ fb;
       if (rng.range(0, 2) == 0) {
