@@ -223,8 +223,6 @@ inline constexpr Int kInlineSumLimbs = 4;
 
 // a + b for non-empty magnitudes, in one new block.
 inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
-  // Two limbs at most: in registers.
-  if (a.size() <= 2 && b.size() <= 2) return bigNatAdd(a, b);
   const bool aLonger = a.size() >= b.size();
   const BigNat_& l = aLonger ? a : b;
   const BigNat_& s = aLonger ? b : a;

@@ -86,7 +86,7 @@ Natural addImpl(const Natural& a, const Natural& b) {
   }
   // A sum with a multi-word operand keeps at least two limbs: no demotion.
   if (b.isNS()) return NB(bigNatAddWord_(a.bigNat(), b.word()));
-  return NB(bigNatAdd(a.bigNat(), b.bigNat()));
+  return NB(sumOfMagnitudes(a.bigNat(), b.bigNat()));
 }
 
 // The cases shared by the three subtractions: both single words, or a
@@ -156,9 +156,6 @@ void naturalSubAssignSlow(Natural& a, NaturalRep br) {
 
 NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
   const Borrowed ba(a), bb(b);
-  if (a.h != nullptr && b.h != nullptr) {
-    return NaturalAccess::release(NB(sumOfMagnitudes(ba.get().bigNat(), bb.get().bigNat())));
-  }
   return NaturalAccess::release(addImpl(ba.get(), bb.get()));
 }
 
