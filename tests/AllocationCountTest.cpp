@@ -37,7 +37,7 @@ using num::Natural;
 using num::Word;
 
 // The mallocs f makes.
-long mallocsOf(const std::function<void()>& f) {
+[[maybe_unused]] long mallocsOf(const std::function<void()>& f) {
   mallocs = 0;
   counting = true;
   f();
@@ -45,7 +45,7 @@ long mallocsOf(const std::function<void()>& f) {
   return mallocs.load();
 }
 
-Integer limbs(int n, bool negative = false, Word fill = 0x9e3779b97f4a7c15) {
+[[maybe_unused]] Integer limbs(int n, bool negative = false, Word fill = 0x9e3779b97f4a7c15) {
   std::vector<Word> msFirst(static_cast<std::size_t>(n), fill);
   return num::integerFromWordList(negative, msFirst);
 }
