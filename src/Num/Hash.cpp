@@ -28,9 +28,17 @@ std::size_t hashMagnitude(const BigNat_& m, bool negative) noexcept {
     const Word low = n == 0 ? 0 : m[0];
     return hashWord(negative ? Word{0} - low : low, negative ? ~Word{0} : 0);
   }
+  // A sum of one mixed term per limb: each term is a bijection of its limb
+  // (salted by the limb's position), so values of the same length that
+  // differ in one limb never collide, and the terms do not wait for each
+  // other, so the limbs are hashed side by side, not one after another.
   const Word* p = m.data();
-  Word h = mix64(static_cast<Word>(n) * 0x9e3779b97f4a7c15U);
-  for (Int i = 0; i < n; ++i) h = mix64(h ^ p[i]);
+  Word h = static_cast<Word>(n) * 0x9e3779b97f4a7c15U;
+  Word salt = 0;
+  for (Int i = 0; i < n; ++i) {
+    salt += 0xc2b2ae3d27d4eb4fU;
+    h += mix64(p[i] ^ salt);
+  }
   return static_cast<std::size_t>(negative ? ~h : h);
 }
 
