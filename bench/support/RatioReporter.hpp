@@ -1,8 +1,12 @@
 // A console reporter that also prints, at the end, the ratio of every
 // "numkit/..." benchmark to each counterpart with the same suffix ("mpz/...",
 // "int64/..."): below 1 means numkit is faster.  With repetitions the medians
-// are compared; every ratio line says which figures it compares: the median
-// of N repetitions, or a single run.
+// are compared, and the fastest repetitions on a second line: on a machine
+// shared with other work, the fastest of many short repetitions is the one
+// least disturbed, so both are given.  Every ratio line says which figures it
+// compares.  With repetitions only the aggregates are printed per benchmark
+// (the reporter needs every repetition, so do not pass
+// --benchmark_report_aggregates_only).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -18,9 +22,19 @@ namespace numbench {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
+    std::vector<Run> shown;
+    for (const Run& r : runs) {
+      if (r.run_type == Run::RT_Aggregate || r.repetitions <= 1) shown.push_back(r);
+    }
+    ConsoleReporter::ReportRuns(shown);
     for (const Run& r : runs) {
       if (r.error_occurred) continue;
+      if (r.run_type == Run::RT_Iteration && r.repetitions > 1) {
+        Fastest& f = fastest_[r.benchmark_name()];
+        const double t = r.GetAdjustedCPUTime();
+        f.cpu = f.count == 0 || t < f.cpu ? t : f.cpu;
+        ++f.count;
+      }
       std::string name = r.benchmark_name();
       const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
       if (r.run_type == Run::RT_Aggregate && !median) continue;
@@ -44,6 +58,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
         if (other.substr(slash + 1) != rest) continue;
         std::printf("  %-32s numkit/%-6s %7.3f  %s\n", rest.c_str(), other.substr(0, slash).c_str(),
                     t.cpu / u.cpu, basis(t, u).c_str());
+        const auto ft = fastest_.find(name), fu = fastest_.find(other);
+        if (ft != fastest_.end() && fu != fastest_.end()) {
+          std::printf("  %-32s numkit/%-6s %7.3f  fastest of %ld / %ld repetitions\n", rest.c_str(),
+                      other.substr(0, slash).c_str(), ft->second.cpu / fu->second.cpu,
+                      ft->second.count, fu->second.count);
+        }
       }
     }
   }
@@ -69,7 +89,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return da == db ? da : da + " / " + db;
   }
 
+  // The fastest of a benchmark's repetitions, and how many there were.
+  struct Fastest {
+    double cpu = 0;
+    long count = 0;
+  };
+
   std::map<std::string, Figure> times_;
+  std::map<std::string, Fastest> fastest_;
 };
 
 // main() for a benchmark program that prints ratios.
