@@ -221,8 +221,10 @@ inline rt::BlockHeader* newBlock(Int n) {
 // loops below: a kernel call and its bookkeeping cost more.
 inline constexpr Int kInlineSumLimbs = 4;
 
-// a + b for non-empty magnitudes, in one new block.
-inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
+// a + b for non-empty magnitudes, in one new block; always inline, for the
+// callers where the sum is the whole of the work (sumOfMagnitudes leaves the
+// choice to the compiler).
+[[gnu::always_inline]] inline BigNat_ sumOfMagnitudesInline(const BigNat_& a, const BigNat_& b) {
   const bool aLonger = a.size() >= b.size();
   const BigNat_& l = aLonger ? a : b;
   const BigNat_& s = aLonger ? b : a;
@@ -255,8 +257,31 @@ inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
   return WordArray_::adopt(h);
 }
 
+inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
+  return sumOfMagnitudesInline(a, b);
+}
+
+// {r, nl} = {lp, nl} - {sp, ns} for {lp, nl} > {sp, ns}, ns <= nl; returns
+// the difference's trimmed size.  r may be lp.
+inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp, Int ns) noexcept {
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word d = lp[i] - sp[i];
+    const Word borrow = static_cast<Word>(lp[i] < sp[i]) | static_cast<Word>(d < c);
+    r[i] = d - c;
+    c = borrow;
+  }
+  for (; i < nl; ++i) {
+    const Word borrow = static_cast<Word>(lp[i] < c);
+    r[i] = lp[i] - c;
+    c = borrow;
+  }
+  return trimmedSize(r, nl);
+}
+
 // l - s for non-empty magnitudes l > s, trimmed, in one new block.
-inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
+[[gnu::always_inline]] inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
   const Int nl = l.size();
   const Int ns = s.size();
   if (nl > kInlineSumLimbs) {
@@ -266,21 +291,8 @@ inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
     return std::move(r).freeze();
   }
   rt::BlockHeader* h = newBlock(nl);
-  Word* r = rt::payload(h);
-  const Word* lp = l.data();
-  const Word* sp = s.data();
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word d = lp[i] - sp[i];
-    r[i] = d - c;
-    c = static_cast<Word>(lp[i] < sp[i]) | static_cast<Word>(d < c);
-  }
-  for (; i < nl; ++i) {
-    r[i] = lp[i] - c;
-    c = static_cast<Word>(lp[i] < c);
-  }
-  h->bytes = static_cast<std::size_t>(trimmedSize(r, nl)) * kWordBytes;
+  h->bytes = static_cast<std::size_t>(subtractWords(rt::payload(h), l.data(), nl, s.data(), ns)) *
+             kWordBytes;
   return WordArray_::adopt(h);
 }
 

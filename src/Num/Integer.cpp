@@ -357,19 +357,28 @@ namespace {
 
 // x + (-1)^negateY y for two multi-word operands, straight on the words:
 // the common case of values past a word gets one allocation and no detour.
-Integer addMultiWord(const Integer& x, const Integer& y, bool negateY) {
+// (-1)^nl * l - (-1)^nl * s for multi-word magnitudes l > s: the
+// difference of two values of opposite signs, demoted.
+[[gnu::noinline]] Integer signedDifference(bool negative, const BigNat_& l, const BigNat_& s) {
+  BigNat_ m = differenceOfMagnitudes(l, s);
+  // Only a difference of one limb or none can fit a signed word.
+  if (m.size() <= 1) return fromMagnitude(negative, std::move(m));
+  return negative ? IN(std::move(m)) : IP(std::move(m));
+}
+
+[[gnu::always_inline]] inline Integer addMultiWord(const Integer& x, const Integer& y,
+                                                   bool negateY) {
   const BigNat_& a = x.magnitude();
   const BigNat_& b = y.magnitude();
   const bool nx = x.isIN();
   const bool ny = y.isIN() != negateY;
   if (nx == ny) {
-    BigNat_ m = sumOfMagnitudes(a, b);
+    BigNat_ m = sumOfMagnitudesInline(a, b);
     return nx ? IN(std::move(m)) : IP(std::move(m));
   }
-  const Ordering o = bigNatCompare(a, b);
+  const Ordering o = compareWords(a.data(), a.size(), b.data(), b.size());
   if (o == Ordering::EQ) return integerZero();
-  const bool gt = o == Ordering::GT;
-  return fromMagnitude(gt ? nx : ny, differenceOfMagnitudes(gt ? a : b, gt ? b : a));
+  return o == Ordering::GT ? signedDifference(nx, a, b) : signedDifference(ny, b, a);
 }
 
 }  // namespace
