@@ -180,6 +180,95 @@ NUMKIT_API Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept;
 NUMKIT_API Word wordsAddN(Word* r, const Word* a, const Word* b, Int n, Word c = 0) noexcept;
 NUMKIT_API Word wordsSubN(Word* r, const Word* a, const Word* b, Int n, Word c = 0) noexcept;
 
+namespace detail {
+
+// The one carry (kSubtract: borrow) chain behind wordsAddN and wordsSubN, with
+// their contract.  On x86-64 it is a single adc (sbb) run: n mod 4 single
+// steps, then steps of four words; mov, lea, dec and jrcxz leave the carry
+// flag alone, so it runs from one adc (sbb) to the next.  Each word of a and
+// b is read before r's word of the same index is written, so r may be a or b.
+#if defined(__x86_64__)
+#define NUMKIT_CARRY_STEP(insn, off)                \
+  "mov " off "(%[a],%[i],8), %[t]\n\t" insn " " off \
+  "(%[b],%[i],8), %[t]\n\t"                         \
+  "mov %[t], " off "(%[r],%[i],8)\n\t"
+#define NUMKIT_CARRY_CHAIN(insn) \
+  "neg %[c]\n\t" /* the carry in, 0 or 1, into the carry flag */    \
+  "jrcxz 2f\n"                                                      \
+  "1:\n\t"                                                          \
+  NUMKIT_CARRY_STEP(insn, "")                                       \
+  "lea 1(%[i]), %[i]\n\t"                                           \
+  "dec %[k]\n\t"                                                    \
+  "jnz 1b\n"                                                        \
+  "2:\n\t"                                                          \
+  "mov %[quads], %[k]\n\t"                                          \
+  "jrcxz 4f\n"                                                      \
+  "3:\n\t"                                                          \
+  NUMKIT_CARRY_STEP(insn, "") NUMKIT_CARRY_STEP(insn, "8")          \
+  NUMKIT_CARRY_STEP(insn, "16") NUMKIT_CARRY_STEP(insn, "24")       \
+  "lea 4(%[i]), %[i]\n\t"                                           \
+  "dec %[k]\n\t"                                                    \
+  "jnz 3b\n"                                                        \
+  "4:\n\t"                                                          \
+  "mov $0, %k[c]\n\t"                                               \
+  "setc %b[c]"
+#endif
+template <bool kSubtract>
+[[gnu::always_inline]] inline Word wordsCarryChain(Word* r, const Word* a, const Word* b, Int n,
+                                                   Word c) noexcept {
+  if (n == 0) return c;
+#if defined(__x86_64__)
+  Word t;
+  Int i = 0;
+  Int k = n & 3;
+  const Int quads = n >> 2;
+  if constexpr (kSubtract) {
+    __asm__(NUMKIT_CARRY_CHAIN("sbb")
+            : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
+            : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
+            : "cc", "memory");
+  } else {
+    __asm__(NUMKIT_CARRY_CHAIN("adc")
+            : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
+            : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
+            : "cc", "memory");
+  }
+#else
+  for (Int i = 0; i < n; ++i) {
+    const Word x = a[i];
+    const Word y = b[i];
+    if constexpr (kSubtract) {
+      const Word d = x - y;
+      r[i] = d - c;
+      c = static_cast<Word>(x < y) | static_cast<Word>(d < c);
+    } else {
+      const Word s = x + y;
+      const Word t = s + c;
+      c = static_cast<Word>(s < x) | static_cast<Word>(t < s);
+      r[i] = t;
+    }
+  }
+#endif
+  return c;
+}
+#if defined(__x86_64__)
+#undef NUMKIT_CARRY_CHAIN
+#undef NUMKIT_CARRY_STEP
+#endif
+
+}  // namespace detail
+
+// wordsAddN and wordsSubN inline, for kernels whose operands are often short
+// enough that a call would cost about as much as the chain.
+[[gnu::always_inline]] inline Word wordsAddNInline(Word* r, const Word* a, const Word* b, Int n,
+                                                   Word c = 0) noexcept {
+  return detail::wordsCarryChain<false>(r, a, b, n, c);
+}
+[[gnu::always_inline]] inline Word wordsSubNInline(Word* r, const Word* a, const Word* b, Int n,
+                                                   Word c = 0) noexcept {
+  return detail::wordsCarryChain<true>(r, a, b, n, c);
+}
+
 // Adds w at index i (w = 0 reads nothing).
 NUMKIT_API void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept;
 // Adds b * 2^(64 off); the caller guarantees room for the final carry.

@@ -93,80 +93,17 @@ Word wordsSubWord(Word* r, const Word* a, Int n, Word c) noexcept {
   return c;
 }
 
-// One carry chain over n >= 1 words on x86-64: n mod 4 single steps, then
-// steps of four words.  mov, lea, dec and jrcxz leave the carry flag alone,
-// so it runs from one adc (sbb) to the next.  Each word of a and b is read
-// before r's word of the same index is written, so r may be a or b.
-#if defined(__x86_64__)
-#define NUMKIT_CARRY_STEP(insn, off)                \
-  "mov " off "(%[a],%[i],8), %[t]\n\t" insn " " off \
-  "(%[b],%[i],8), %[t]\n\t"                         \
-  "mov %[t], " off "(%[r],%[i],8)\n\t"
-#define NUMKIT_CARRY_LOOP(insn)                                                              \
-  Word t;                                                                                    \
-  Int i = 0;                                                                                 \
-  Int k = n & 3;                                                                             \
-  const Int quads = n >> 2;                                                                  \
-  __asm__("neg %[c]\n\t"                                                                   \
-          "jrcxz 2f\n"                                                                     \
-          "1:\n\t" NUMKIT_CARRY_STEP(insn, "") "lea 1(%[i]), %[i]\n\t"                     \
-          "dec %[k]\n\t"                                                                   \
-          "jnz 1b\n"                                                                       \
-          "2:\n\t"                                                                         \
-          "mov %[quads], %[k]\n\t"                                                         \
-          "jrcxz 4f\n"                                                                     \
-          "3:\n\t" NUMKIT_CARRY_STEP(insn, "") NUMKIT_CARRY_STEP(insn, "8")                \
-              NUMKIT_CARRY_STEP(insn, "16") NUMKIT_CARRY_STEP(insn, "24") "lea 4(%[i]), %[i]\n\t" \
-          "dec %[k]\n\t"                                                                   \
-          "jnz 3b\n"                                                                       \
-          "4:\n\t"                                                                         \
-          "mov $0, %k[c]\n\t"                                                              \
-          "setc %b[c]"                                                                     \
-          : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)                            \
-          : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)                         \
-          : "cc", "memory"); \
-  return c
-#endif
-
 Word wordsAddN(Word* r, const Word* a, const Word* b, Int n, Word c) noexcept {
   assert(detail::sameOrSeparate(r, n, a, n) && detail::sameOrSeparate(r, n, b, n));
   assert(c <= 1);
-  if (n == 0) return c;
-#if defined(__x86_64__)
-  NUMKIT_CARRY_LOOP("adc");
-#else
-  for (Int i = 0; i < n; ++i) {
-    const Word x = a[i];
-    const Word y = b[i];
-    const Word s = x + y;
-    const Word t = s + c;
-    c = static_cast<Word>(s < x) | static_cast<Word>(t < s);
-    r[i] = t;
-  }
-  return c;
-#endif
+  return wordsAddNInline(r, a, b, n, c);
 }
 
 Word wordsSubN(Word* r, const Word* a, const Word* b, Int n, Word c) noexcept {
   assert(detail::sameOrSeparate(r, n, a, n) && detail::sameOrSeparate(r, n, b, n));
   assert(c <= 1);
-  if (n == 0) return c;
-#if defined(__x86_64__)
-  NUMKIT_CARRY_LOOP("sbb");
-#else
-  for (Int i = 0; i < n; ++i) {
-    const Word x = a[i];
-    const Word y = b[i];
-    const Word d = x - y;
-    r[i] = d - c;
-    c = static_cast<Word>(x < y) | static_cast<Word>(d < c);
-  }
-  return c;
-#endif
+  return wordsSubNInline(r, a, b, n, c);
 }
-
-#undef NUMKIT_CARRY_LOOP
-#undef NUMKIT_CARRY_STEP
 
 // The caller guarantees that the carry stays inside the array.
 void mwaAddInplaceWord_(MutableWordArray_& a, Int i, Word w) noexcept {
