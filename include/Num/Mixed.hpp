@@ -384,38 +384,23 @@ NUMKIT_MIXED_NATURAL(^, naturalXorB, naturalBXor)
 // ---------------------------------------------------------------------------
 // Shifts by a built-in count of any integer type.
 
-template <detail::NaturalArg X, detail::BuiltinInteger T>
-inline Natural operator<<(X&& n, T s) {
-  return naturalShiftL_(n, detail::shiftCount(s));
-}
-template <detail::NaturalArg X, detail::BuiltinInteger T>
-inline Natural operator>>(X&& n, T s) {
-  return naturalShiftR_(n, detail::shiftCount(s));
-}
-template <detail::BuiltinInteger T>
-inline Natural& operator<<=(Natural& n, T s) {
-  return n = naturalShiftL_(n, detail::shiftCount(s));
-}
-template <detail::BuiltinInteger T>
-inline Natural& operator>>=(Natural& n, T s) {
-  return n = naturalShiftR_(n, detail::shiftCount(s));
-}
-template <detail::IntegerArg X, detail::BuiltinInteger T>
-inline Integer operator<<(X&& x, T s) {
-  return integerShiftL_(x, detail::shiftCount(s));
-}
-template <detail::IntegerArg X, detail::BuiltinInteger T>
-inline Integer operator>>(X&& x, T s) {
-  return integerShiftR_(x, detail::shiftCount(s));
-}
-template <detail::BuiltinInteger T>
-inline Integer& operator<<=(Integer& x, T s) {
-  return x = integerShiftL_(x, detail::shiftCount(s));
-}
-template <detail::BuiltinInteger T>
-inline Integer& operator>>=(Integer& x, T s) {
-  return x = integerShiftR_(x, detail::shiftCount(s));
-}
+// x op s and x op= s for a value x of type Type (Arg: its argument concept)
+// and a built-in count s, through the named shift fn.
+#define NUMKIT_MIXED_SHIFT(Type, Arg, op, fn)        \
+  template <detail::Arg X, detail::BuiltinInteger T> \
+  inline Type operator op(X&& x, T s) {              \
+    return fn(x, detail::shiftCount(s));             \
+  }                                                  \
+  template <detail::BuiltinInteger T>                \
+  inline Type& operator op##=(Type& x, T s) {        \
+    return x = fn(x, detail::shiftCount(s));         \
+  }
+
+NUMKIT_MIXED_SHIFT(Natural, NaturalArg, <<, naturalShiftL_)
+NUMKIT_MIXED_SHIFT(Natural, NaturalArg, >>, naturalShiftR_)
+NUMKIT_MIXED_SHIFT(Integer, IntegerArg, <<, integerShiftL_)
+NUMKIT_MIXED_SHIFT(Integer, IntegerArg, >>, integerShiftR_)
+#undef NUMKIT_MIXED_SHIFT
 
 // ---------------------------------------------------------------------------
 // Checked conversions to the built-in integer types.
