@@ -17,27 +17,31 @@ namespace backend::native::core {
 
 using Wide = detail::DoubleWord;
 
-// {r, n} = {a, n} * w; returns the high limb.  r may be a.
-inline Word mulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
+// {r, n} = {a, n} * w, plus {r, n} itself when kAccumulate; returns the
+// limb carried out of the top.  a * w + r + c < 2^128, so one double word
+// holds every step.  r may be a.
+template <bool kAccumulate>
+inline Word mulRowPortable(Word* r, const Word* a, Int n, Word w) noexcept {
   Word c = 0;
   for (Int i = 0; i < n; ++i) {
-    const Wide t = static_cast<Wide>(a[i]) * w + c;
+    Wide t = static_cast<Wide>(a[i]) * w;
+    if constexpr (kAccumulate) t += r[i];
+    t += c;
     r[i] = static_cast<Word>(t);
     c = static_cast<Word>(t >> 64);
   }
   return c;
 }
 
+// {r, n} = {a, n} * w; returns the high limb.  r may be a.
+inline Word mulLimbs1(Word* r, const Word* a, Int n, Word w) noexcept {
+  return mulRowPortable<false>(r, a, n, w);
+}
+
 // {r, n} += {a, n} * w in portable code; returns the limb carried out of
 // the top.
 inline Word addMulLimbs1Portable(Word* r, const Word* a, Int n, Word w) noexcept {
-  Word c = 0;
-  for (Int i = 0; i < n; ++i) {
-    const Wide t = static_cast<Wide>(a[i]) * w + r[i] + c;
-    r[i] = static_cast<Word>(t);
-    c = static_cast<Word>(t >> 64);
-  }
-  return c;
+  return mulRowPortable<true>(r, a, n, w);
 }
 
 // {r, n} -= {a, n} * w in portable code; returns the limb borrowed from
