@@ -24,6 +24,7 @@
 #include "Num/Natural.hpp"
 #include "support/Mpz.hpp"
 #include "support/RatioReporter.hpp"
+#include "support/Timing.hpp"
 
 namespace {
 
@@ -51,11 +52,7 @@ struct Pair {
 
 void numkitMul(benchmark::State& state, std::size_t n) {
   const Pair p(n, n, 11);
-  Integer r;
-  for (auto _ : state) {
-    r = p.a * p.b;
-    benchmark::DoNotOptimize(r);
-  }
+  const Integer r = numbench::timeResult(state, [&] { return p.a * p.b; });
   Z expected;
   mpz_mul(expected.z, p.za.z, p.zb.z);
   check(sameValue(r, expected.z), "product");
@@ -63,26 +60,12 @@ void numkitMul(benchmark::State& state, std::size_t n) {
 
 void mpzMul(benchmark::State& state, std::size_t n) {
   const Pair p(n, n, 11);
-  Z r;
-  mpz_mul(r.z, p.za.z, p.zb.z);
-  for (auto _ : state) {
-    mpz_mul(r.z, p.za.z, p.zb.z);
-    benchmark::DoNotOptimize(r.z);
-  }
+  numbench::timeMpz(state, [&](mpz_ptr r) { mpz_mul(r, p.za.z, p.zb.z); });
 }
 
 void numkitQuotRem(benchmark::State& state, std::size_t n) {
   const Pair p(2 * n, n, 12);
-  Integer q, r;
-  for (auto _ : state) {
-    auto qr = num::integerQuotRem_(p.a, p.b);
-    benchmark::DoNotOptimize(qr);
-    q = std::move(qr.first);
-    r = std::move(qr.second);
-  }
-  Z eq, er;
-  mpz_tdiv_qr(eq.z, er.z, p.za.z, p.zb.z);
-  check(sameValue(q, eq.z) && sameValue(r, er.z), "quotient and remainder");
+  numbench::timeQuotRem(state, p.a, p.b, p.za.z, p.zb.z);
 }
 
 void mpzQuotRem(benchmark::State& state, std::size_t n) {
@@ -114,11 +97,7 @@ struct GcdOperands {
 
 void numkitGcd(benchmark::State& state) {
   const GcdOperands o;
-  Integer r;
-  for (auto _ : state) {
-    r = num::integerGcd(o.a, o.b);
-    benchmark::DoNotOptimize(r);
-  }
+  const Integer r = numbench::timeResult(state, [&] { return num::integerGcd(o.a, o.b); });
   Z expected;
   mpz_gcd(expected.z, o.za.z, o.zb.z);
   check(mpz_divisible_p(expected.z, o.zg.z) != 0, "mpz gcd");
@@ -127,12 +106,7 @@ void numkitGcd(benchmark::State& state) {
 
 void mpzGcd(benchmark::State& state) {
   const GcdOperands o;
-  Z r;
-  mpz_gcd(r.z, o.za.z, o.zb.z);
-  for (auto _ : state) {
-    mpz_gcd(r.z, o.za.z, o.zb.z);
-    benchmark::DoNotOptimize(r.z);
-  }
+  numbench::timeMpz(state, [&](mpz_ptr r) { mpz_gcd(r, o.za.z, o.zb.z); });
 }
 
 // Base, exponent and modulus of 2048 bits (32 limbs each), the modulus odd.
@@ -158,11 +132,8 @@ struct PowModOperands {
 
 void numkitPowMod(benchmark::State& state) {
   const PowModOperands o;
-  std::optional<Natural> r;
-  for (auto _ : state) {
-    r = num::integerPowMod_(o.b, o.e, o.m);
-    benchmark::DoNotOptimize(r);
-  }
+  const std::optional<Natural> r =
+      numbench::timeResult(state, [&] { return num::integerPowMod_(o.b, o.e, o.m); });
   Z expected;
   mpz_powm(expected.z, o.zb.z, o.ze.z, o.zm.z);
   check(r.has_value() && sameValue(*r, expected.z), "modular power");
@@ -170,12 +141,7 @@ void numkitPowMod(benchmark::State& state) {
 
 void mpzPowMod(benchmark::State& state) {
   const PowModOperands o;
-  Z r;
-  mpz_powm(r.z, o.zb.z, o.ze.z, o.zm.z);
-  for (auto _ : state) {
-    mpz_powm(r.z, o.zb.z, o.ze.z, o.zm.z);
-    benchmark::DoNotOptimize(r.z);
-  }
+  numbench::timeMpz(state, [&](mpz_ptr r) { mpz_powm(r, o.zb.z, o.ze.z, o.zm.z); });
 }
 
 constexpr long kFactorial = 20000;

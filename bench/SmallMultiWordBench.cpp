@@ -24,6 +24,7 @@
 #include "Num/Natural.hpp"
 #include "support/Mpz.hpp"
 #include "support/RatioReporter.hpp"
+#include "support/Timing.hpp"
 
 namespace {
 
@@ -62,37 +63,15 @@ struct Operands {
   }
 };
 
-template <class Op>
-void runValue(benchmark::State& state, const Operands& o, Op op, bool natural) {
-  if (natural) {
-    Natural r;
-    for (auto _ : state) {
-      r = op(o.na, o.nb);
-      benchmark::DoNotOptimize(r);
-    }
-    Z expected;
-    op(expected.z, o.za.z, o.zb.z);
-    check(sameValue(r, expected.z), "natural result");
-  } else {
-    Integer r;
-    for (auto _ : state) {
-      r = op(o.a, o.b);
-      benchmark::DoNotOptimize(r);
-    }
-    Z expected;
-    op(expected.z, o.za.z, o.zb.z);
-    check(sameValue(r, expected.z), "integer result");
-  }
-}
-
-template <class MpzOp>
-void runMpz(benchmark::State& state, const Operands& o, MpzOp op) {
-  Z r;
-  op(r.z, o.za.z, o.zb.z);
-  for (auto _ : state) {
-    op(r.z, o.za.z, o.zb.z);
-    benchmark::DoNotOptimize(r.z);
-  }
+// Times op(x, y), x and y o's operands as Integer or as Natural, and checks
+// the last result against op on o's mpz operands.
+template <class Value, class Op>
+void runValue(benchmark::State& state, const Operands& o, const Value& x, const Value& y, Op op,
+              const char* what) {
+  const Value r = numbench::timeResult(state, [&] { return op(x, y); });
+  Z expected;
+  op(expected.z, o.za.z, o.zb.z);
+  check(sameValue(r, expected.z), what);
 }
 
 // One operation as a numkit expression and as its mpz function.
@@ -120,15 +99,18 @@ struct Mul {
 
 template <class Op>
 void numkitInteger(benchmark::State& s, std::size_t n, Op op) {
-  runValue(s, Operands(n, n, 21), op, false);
+  const Operands o(n, n, 21);
+  runValue(s, o, o.a, o.b, op, "integer result");
 }
 template <class Op>
 void numkitNatural(benchmark::State& s, std::size_t n, Op op) {
-  runValue(s, Operands(n, n, 21), op, true);
+  const Operands o(n, n, 21);
+  runValue(s, o, o.na, o.nb, op, "natural result");
 }
 template <class Op>
 void mpzOp(benchmark::State& s, std::size_t n, Op op) {
-  runMpz(s, Operands(n, n, 21), op);
+  const Operands o(n, n, 21);
+  numbench::timeMpz(s, [&](mpz_ptr r) { op(r, o.za.z, o.zb.z); });
 }
 
 void numkitCompare(benchmark::State& state, std::size_t n) {
@@ -151,11 +133,7 @@ void mpzCompare(benchmark::State& state, std::size_t n) {
 void numkitMulWord(benchmark::State& state, std::size_t n) {
   const Operands o(n, 1, 23);
   const Integer w = static_cast<num::Int>(num::integerToWord(o.b) >> 1);
-  Integer r;
-  for (auto _ : state) {
-    r = o.a * w;
-    benchmark::DoNotOptimize(r);
-  }
+  const Integer r = numbench::timeResult(state, [&] { return o.a * w; });
   Z expected;
   mpz_mul_ui(expected.z, o.za.z, num::integerToWord(o.b) >> 1);
   check(sameValue(r, expected.z), "product by a word");
@@ -172,16 +150,7 @@ void mpzMulWord(benchmark::State& state, std::size_t n) {
 
 void numkitQuotRem(benchmark::State& state, std::size_t m, std::size_t n) {
   const Operands o(m, n, 24);
-  Integer q, r;
-  for (auto _ : state) {
-    auto qr = num::integerQuotRem_(o.a, o.b);
-    benchmark::DoNotOptimize(qr);
-    q = std::move(qr.first);
-    r = std::move(qr.second);
-  }
-  Z eq, er;
-  mpz_tdiv_qr(eq.z, er.z, o.za.z, o.zb.z);
-  check(sameValue(q, eq.z) && sameValue(r, er.z), "quotient and remainder");
+  numbench::timeQuotRem(state, o.a, o.b, o.za.z, o.zb.z);
 }
 void mpzQuotRem(benchmark::State& state, std::size_t m, std::size_t n) {
   const Operands o(m, n, 24);
