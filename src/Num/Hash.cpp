@@ -25,8 +25,12 @@ std::size_t hashMagnitude(const BigNat_& m, bool negative) noexcept {
   const Int n = m.size();
   // A magnitude of one limb or none is a single word, whichever form holds it.
   if (n <= 1) {
-    const Word low = n == 0 ? 0 : m[0];
-    return hashWord(negative ? Word{0} - low : low, negative ? ~Word{0} : 0);
+    const Word w = n == 0 ? 0 : m[0];
+    if (!negative) return hashWord(w);
+    // -w as a signed word when it is one (as an IS holds it), else its low
+    // word marked as below the range.
+    constexpr Word kTop = Word{1} << 63;
+    return static_cast<std::size_t>(w <= kTop ? Word{0} - w : (Word{0} - w) ^ kHashBelow);
   }
   // A sum of one mixed term per limb: each term is a bijection of its limb
   // (salted by the limb's position), so values of the same length that
