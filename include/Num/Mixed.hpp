@@ -385,7 +385,9 @@ NUMKIT_MIXED_NATURAL(^, naturalXorB, naturalBXor)
 // Shifts by a built-in count of any integer type.
 
 // x op s and x op= s for a value x of type Type (Arg: its argument concept)
-// and a built-in count s, through the named shift fn.
+// and a built-in count s, through the named shift fn.  Type names a type,
+// which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define NUMKIT_MIXED_SHIFT(Type, Arg, op, fn)        \
   template <detail::Arg X, detail::BuiltinInteger T> \
   inline Type operator op(X&& x, T s) {              \
@@ -395,6 +397,7 @@ NUMKIT_MIXED_NATURAL(^, naturalXorB, naturalBXor)
   inline Type& operator op##=(Type& x, T s) {        \
     return x = fn(x, detail::shiftCount(s));         \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 NUMKIT_MIXED_SHIFT(Natural, NaturalArg, <<, naturalShiftL_)
 NUMKIT_MIXED_SHIFT(Natural, NaturalArg, >>, naturalShiftR_)
