@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -40,6 +41,13 @@ TEST(Hash, EqualValuesHashEqualAcrossTypesAndForms) {
     if (!m.empty()) check(m);
   }
   forRandomOperands(2000, [&](Rng& rng) { check(rng.limbs(1, 40)); });
+
+  // A value of the signed-word range hashes as the built-in key would.
+  for (const num::Int i :
+       {num::Int{0}, num::Int{-1}, num::Int{42}, std::numeric_limits<num::Int>::min(),
+        std::numeric_limits<num::Int>::max()}) {
+    EXPECT_EQ(hashOf(Integer(i)), std::hash<num::Int>{}(i)) << i;
+  }
 
   std::unordered_map<Integer, int> map;
   map[Integer(5)] = 1;
