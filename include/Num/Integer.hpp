@@ -607,36 +607,44 @@ inline Integer integerOutOfLine(const Integer& a, Word s) {
 }
 }  // namespace detail
 
+// The single-word paths are marked likely so that the compiler lays them out
+// as the straight line of a loop around them.
 inline Integer integerAnd(const Integer& a, const Integer& b) {
-  if (detail::bothIS_(a, b)) return IS(a.intValue() & b.intValue());
+  if (detail::bothIS_(a, b)) [[likely]]
+    return IS(a.intValue() & b.intValue());
   return detail::integerOutOfLine<detail::integerAndSlow>(a, b);
 }
 inline Integer integerOr(const Integer& a, const Integer& b) {
-  if (detail::bothIS_(a, b)) return IS(a.intValue() | b.intValue());
+  if (detail::bothIS_(a, b)) [[likely]]
+    return IS(a.intValue() | b.intValue());
   return detail::integerOutOfLine<detail::integerOrSlow>(a, b);
 }
 inline Integer integerXor(const Integer& a, const Integer& b) {
-  if (detail::bothIS_(a, b)) return IS(a.intValue() ^ b.intValue());
+  if (detail::bothIS_(a, b)) [[likely]]
+    return IS(a.intValue() ^ b.intValue());
   return detail::integerOutOfLine<detail::integerXorSlow>(a, b);
 }
 inline Integer integerComplement(const Integer& a) {
-  if (a.isIS()) return IS(~a.intValue());
+  if (a.isIS()) [[likely]]
+    return IS(~a.intValue());
   return detail::IntegerAccess::adopt(
       detail::integerComplementSlow(detail::IntegerAccess::borrow(a)));
 }
 
 // A signed word stays one while shifting it back gives it again.
 inline Integer integerShiftL_(const Integer& a, Word s) {
-  if (a.isIS() && s < 64) {
+  if (a.isIS() && s < 64) [[likely]] {
     const auto r = static_cast<Int>(static_cast<Word>(a.intValue()) << s);
-    if (r >> s == a.intValue()) return IS(r);
+    if (r >> s == a.intValue()) [[likely]]
+      return IS(r);
   }
   return detail::integerOutOfLine<detail::integerShiftLSlow>(a, s);
 }
 inline Integer integerShiftL(const Integer& a, Word s) { return integerShiftL_(a, s); }
 // Any s of 63 or more leaves only copies of the sign bit.
 inline Integer integerShiftR_(const Integer& a, Word s) {
-  if (a.isIS()) return IS(a.intValue() >> (s < 63 ? s : 63));
+  if (a.isIS()) [[likely]]
+    return IS(a.intValue() >> (s < 63 ? s : 63));
   return detail::integerOutOfLine<detail::integerShiftRSlow>(a, s);
 }
 inline Integer integerShiftR(const Integer& a, Word s) { return integerShiftR_(a, s); }
