@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <concepts>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 
 #include "Num/Limits.hpp"
+#include "support/BigNatMpz.hpp"
 #include "support/MulReference.hpp"
 
 namespace numtest {
@@ -105,8 +108,11 @@ static_assert(!std::numeric_limits<Integer>::is_modulo &&
 // The mixed forms against mpz.
 
 template <class T>
+constexpr bool kIsNumber = std::same_as<T, Natural> || std::same_as<T, Integer>;
+
+template <class T>
 Mpz mpzOfAny(const T& v) {
-  if constexpr (std::same_as<T, Natural> || std::same_as<T, Integer>) {
+  if constexpr (kIsNumber<T>) {
     return toMpz(v);
   } else if constexpr (std::signed_integral<T>) {
     return Mpz::fromInt(static_cast<Int>(v));
@@ -114,68 +120,31 @@ Mpz mpzOfAny(const T& v) {
     return Mpz(static_cast<Word>(v));
   }
 }
-template <class T>
-constexpr bool kIsNumber = std::same_as<T, Natural> || std::same_as<T, Integer>;
 
-enum class Op { Add, Sub, Mul, Quot, Rem, And, Or, Xor };
-constexpr Op kOps[] = {Op::Add, Op::Sub, Op::Mul, Op::Quot, Op::Rem, Op::And, Op::Or, Op::Xor};
+// One operator: its binary and compound forms and the mpz operation they
+// must agree with; `divides` marks the ones that raise on a zero divisor.
+template <class Binary, class Compound>
+struct Operator {
+  const char* name;
+  Binary binary;
+  Compound compound;
+  void (*reference)(mpz_ptr, mpz_srcptr, mpz_srcptr);
+  bool divides;
+};
+template <class Binary, class Compound>
+Operator(const char*, Binary, Compound, void (*)(mpz_ptr, mpz_srcptr, mpz_srcptr), bool)
+    -> Operator<Binary, Compound>;
 
-template <class A, class B>
-auto apply(Op op, const A& a, const B& b) {
-  switch (op) {
-    case Op::Add:
-      return a + b;
-    case Op::Sub:
-      return a - b;
-    case Op::Mul:
-      return a * b;
-    case Op::Quot:
-      return a / b;
-    case Op::Rem:
-      return a % b;
-    case Op::And:
-      return a & b;
-    case Op::Or:
-      return a | b;
-    case Op::Xor:
-      return a ^ b;
-  }
-  return a + b;
-}
-template <class A, class B>
-void applyCompound(Op op, A& a, const B& b) {
-  switch (op) {
-    case Op::Add:
-      a += b;
-      break;
-    case Op::Sub:
-      a -= b;
-      break;
-    case Op::Mul:
-      a *= b;
-      break;
-    case Op::Quot:
-      a /= b;
-      break;
-    case Op::Rem:
-      a %= b;
-      break;
-    case Op::And:
-      a &= b;
-      break;
-    case Op::Or:
-      a |= b;
-      break;
-    case Op::Xor:
-      a ^= b;
-      break;
-  }
-}
-Mpz reference(Op op, const Mpz& a, const Mpz& b) {
-  constexpr void (*kFns[])(mpz_ptr, mpz_srcptr, mpz_srcptr) = {
-      mpz_add, mpz_sub, mpz_mul, mpz_tdiv_q, mpz_tdiv_r, mpz_and, mpz_ior, mpz_xor};
-  return mpzOf(kFns[static_cast<int>(op)], a, b);
-}
+const auto kOperators = std::tuple{
+    Operator{"+", std::plus<>(), [](auto& x, const auto& y) { x += y; }, mpz_add, false},
+    Operator{"-", std::minus<>(), [](auto& x, const auto& y) { x -= y; }, mpz_sub, false},
+    Operator{"*", std::multiplies<>(), [](auto& x, const auto& y) { x *= y; }, mpz_mul, false},
+    Operator{"/", std::divides<>(), [](auto& x, const auto& y) { x /= y; }, mpz_tdiv_q, true},
+    Operator{"%", std::modulus<>(), [](auto& x, const auto& y) { x %= y; }, mpz_tdiv_r, true},
+    Operator{"&", std::bit_and<>(), [](auto& x, const auto& y) { x &= y; }, mpz_and, false},
+    Operator{"|", std::bit_or<>(), [](auto& x, const auto& y) { x |= y; }, mpz_ior, false},
+    Operator{"^", std::bit_xor<>(), [](auto& x, const auto& y) { x ^= y; }, mpz_xor, false},
+};
 
 // r is the exact result want, or raises what the result type calls for.
 template <class R, class F>
@@ -193,27 +162,31 @@ void expectResult(const Mpz& want, bool zeroDivisor, F&& f) {
   }
 }
 
+// a op b, and a op= b when a is a number, which a raising form leaves alone.
+template <class Op, class A, class B>
+void checkOperator(const Op& op, const A& a, const B& b, const Mpz& ma, const Mpz& mb) {
+  SCOPED_TRACE(op.name);
+  const bool zero = op.divides && mb.sign() == 0;
+  const Mpz want = zero ? Mpz() : mpzOf(op.reference, ma, mb);
+  expectResult<MixedResult<A, B>>(want, zero, [&] { return op.binary(a, b); });
+  if constexpr (kIsNumber<A>) {
+    A c = a;
+    expectResult<A>(want, zero, [&] {
+      op.compound(c, b);
+      return c;
+    });
+    if (!(toMpz(c) == want)) {
+      EXPECT_TRUE(toMpz(c) == ma) << "changed by a raising operation";
+    }
+  }
+}
+
 template <class A, class B>
 void checkMixed(const A& a, const B& b) {
   const Mpz ma = mpzOfAny(a);
   const Mpz mb = mpzOfAny(b);
   SCOPED_TRACE(::testing::Message() << "a 0x" << ma.str() << ", b 0x" << mb.str());
-  for (const Op op : kOps) {
-    SCOPED_TRACE(static_cast<int>(op));
-    const bool zero = (op == Op::Quot || op == Op::Rem) && mb.sign() == 0;
-    const Mpz want = zero ? Mpz() : reference(op, ma, mb);
-    expectResult<MixedResult<A, B>>(want, zero, [&] { return apply(op, a, b); });
-    if constexpr (kIsNumber<A>) {
-      A c = a;
-      expectResult<A>(want, zero, [&] {
-        applyCompound(op, c, b);
-        return c;
-      });
-      if (!(toMpz(c) == want)) {
-        EXPECT_TRUE(toMpz(c) == ma) << "changed by a raising operation";
-      }
-    }
-  }
+  std::apply([&](const auto&... op) { (checkOperator(op, a, b, ma, mb), ...); }, kOperators);
   const int cmp = mpz_cmp(ma.get(), mb.get());
   EXPECT_EQ(a == b, cmp == 0);
   EXPECT_EQ(a != b, cmp != 0);
@@ -229,6 +202,8 @@ T randomBuiltin(Rng& rng) {
   return static_cast<T>(rng.specialWord() >> (rng.coin() ? 0 : rng.range(0, 63)));
 }
 
+// Random numbers of up to 4 limbs with a random T on either side, and
+// shifted by a T.
 template <class T>
 void checkWithBuiltin(Rng& rng) {
   const Natural n = makeNatural(randomMagnitude(rng, 4));
@@ -239,13 +214,13 @@ void checkWithBuiltin(Rng& rng) {
   checkMixed(z, v);
   checkMixed(v, z);
   const auto s = static_cast<T>(rng.range(0, 120));
-  Mpz q;
-  mpz_mul_2exp(q.get(), toMpz(n).get(), static_cast<mp_bitcnt_t>(s));
-  EXPECT_TRUE(isNatural(n << s, q));
-  mpz_fdiv_q_2exp(q.get(), toMpz(z).get(), static_cast<mp_bitcnt_t>(s));
-  EXPECT_TRUE(isInteger(z >> s, q));
-  mpz_mul_2exp(q.get(), toMpz(z).get(), static_cast<mp_bitcnt_t>(s));
-  EXPECT_TRUE(isInteger(z << s, q));
+  EXPECT_TRUE(isNatural(n << s, apply(mpz_mul_2exp, toMpz(n), static_cast<Word>(s))));
+  EXPECT_TRUE(isInteger(z >> s, apply(mpz_fdiv_q_2exp, toMpz(z), static_cast<Word>(s))));
+  EXPECT_TRUE(isInteger(z << s, apply(mpz_mul_2exp, toMpz(z), static_cast<Word>(s))));
+}
+template <class... T>
+void checkWithBuiltins(Rng& rng) {
+  (checkWithBuiltin<T>(rng), ...);  // in order, so each run draws the same operands
 }
 
 TEST(MixedOperands, MatchMpzForEveryOperatorAndOperandType) {
@@ -263,13 +238,8 @@ TEST(MixedOperands, MatchMpzForEveryOperatorAndOperandType) {
     }
   }
   forRandomOperands(2000, [](Rng& rng) {
-    checkWithBuiltin<signed char>(rng);
-    checkWithBuiltin<unsigned char>(rng);
-    checkWithBuiltin<short>(rng);
-    checkWithBuiltin<int>(rng);
-    checkWithBuiltin<unsigned>(rng);
-    checkWithBuiltin<long>(rng);
-    checkWithBuiltin<unsigned long long>(rng);
+    checkWithBuiltins<signed char, unsigned char, short, int, unsigned, long, unsigned long long>(
+        rng);
     const Integer z = makeInteger(rng.coin(), randomMagnitude(rng));
     const Natural n = makeNatural(randomMagnitude(rng));
     checkMixed(z, n);
@@ -308,38 +278,32 @@ TEST(Conversion, ConstructionRaisesOnlyForNegativeValues) {
               static_cast<bool>(makeInteger(true, {0, 1})));
 }
 
+// fits<T> and narrow<T> agree with the range of T, on x and, when x is not
+// negative, on x as a Natural.
 template <class T>
 void checkNarrow(const Integer& x) {
   const Mpz m = toMpz(x);
   const bool fits = mpz_cmp(m.get(), mpzOfAny(std::numeric_limits<T>::min()).get()) >= 0 &&
                     mpz_cmp(m.get(), mpzOfAny(std::numeric_limits<T>::max()).get()) <= 0;
-  EXPECT_EQ(num::fits<T>(x), fits) << m.str();
-  if (fits) {
-    EXPECT_TRUE(mpzOfAny(num::narrow<T>(x)) == m);
-  } else {
-    EXPECT_THROW(static_cast<void>(num::narrow<T>(x)), num::Overflow);
-  }
-  if (integerIsNegative(x)) return;
-  const Natural n(x);
-  EXPECT_EQ(num::fits<T>(n), fits);
-  if (fits) {
-    EXPECT_TRUE(mpzOfAny(num::narrow<T>(n)) == m);
-  } else {
-    EXPECT_THROW(static_cast<void>(num::narrow<T>(n)), num::Overflow);
-  }
+  const auto expectNarrow = [&](const auto& v) {
+    EXPECT_EQ(num::fits<T>(v), fits) << m.str();
+    if (fits) {
+      EXPECT_TRUE(mpzOfAny(num::narrow<T>(v)) == m) << m.str();
+    } else {
+      EXPECT_THROW(static_cast<void>(num::narrow<T>(v)), num::Overflow) << m.str();
+    }
+  };
+  expectNarrow(x);
+  if (!integerIsNegative(x)) expectNarrow(Natural(x));
+}
+template <class... T>
+void checkNarrowToEach(const Integer& x) {
+  (checkNarrow<T>(x), ...);
 }
 
 TEST(Conversion, FitsAndNarrowMatchTheRangeOfEveryType) {
-  auto check = [](const Integer& x) {
-    checkNarrow<signed char>(x);
-    checkNarrow<unsigned char>(x);
-    checkNarrow<short>(x);
-    checkNarrow<unsigned short>(x);
-    checkNarrow<int>(x);
-    checkNarrow<unsigned>(x);
-    checkNarrow<long long>(x);
-    checkNarrow<unsigned long long>(x);
-  };
+  const auto check = checkNarrowToEach<signed char, unsigned char, short, unsigned short, int,
+                                       unsigned, long long, unsigned long long>;
   for (const Signed& x : specialSigned()) check(makeInteger(x.negative, x.magnitude));
   for (const Word w : specialWords()) {
     for (const Word d : {Word{0}, Word{1}, ~Word{0}}) {
