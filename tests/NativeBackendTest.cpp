@@ -35,6 +35,7 @@ using num::Natural;
 using num::Word;
 using num::WordArray_;
 using Limbs = std::vector<Word>;
+using numtest::Rng;
 
 constexpr Word kOnes = ~Word{0};
 
@@ -89,13 +90,22 @@ TEST(NativeBackendConventions, WhatOnlyTheNativeKernelsDo) {
 
 namespace gmp = num::backend::gmp;
 
+std::string hex(const WordArray_& a) {
+  std::string s = " [";
+  for (Int i = 0; i < a.size(); ++i) {
+    if (i > 0) s += ' ';
+    s += std::to_string(a[i]);
+  }
+  return s + "]";
+}
+
 // A pool of normalised operands: limb-boundary shapes at every size class,
 // then seeded random ones whose sizes favour the short end (where most of a
 // program's numbers are) up to maxLimbs; a quarter have the top bit set.
 class Pool {
  public:
   explicit Pool(Int maxLimbs) {
-    numtest::Rng rng(numtest::testSeed() + static_cast<Word>(maxLimbs));
+    Rng rng(numtest::testSeed() + static_cast<Word>(maxLimbs));
     for (const Int n : {1, 2, 3, 4, 5, 8, 17, 64, 200}) {
       if (n > maxLimbs) break;
       Limbs ones(static_cast<std::size_t>(n), kOnes);
@@ -112,30 +122,26 @@ class Pool {
       add(l);
     }
   }
-  const WordArray_& pick(numtest::Rng& rng) const {
+  const WordArray_& pick(Rng& rng) const {
     return ops_[static_cast<std::size_t>(rng.range(0, static_cast<Int>(ops_.size()) - 1))];
   }
-  // Two operands, the longer first.
-  std::pair<const WordArray_*, const WordArray_*> pair(numtest::Rng& rng) const {
-    const WordArray_* a = &pick(rng);
-    const WordArray_* b = &pick(rng);
-    if (a->size() < b->size()) std::swap(a, b);
-    return {a, b};
+  // f(rng, a, b) on `count` random pairs of operands, the longer first; a
+  // failure names the pair.
+  template <class F>
+  void forPairs(long count, F&& f) const {
+    numtest::forRandomOperands(count, [&](Rng& rng) {
+      const WordArray_* a = &pick(rng);
+      const WordArray_* b = &pick(rng);
+      if (a->size() < b->size()) std::swap(a, b);
+      f(rng, *a, *b);
+      if (::testing::Test::HasFailure()) ADD_FAILURE() << "operands" << hex(*a) << hex(*b);
+    });
   }
 
  private:
   void add(const Limbs& l) { ops_.push_back(arrayOf(l)); }
   std::vector<WordArray_> ops_;
 };
-
-std::string hex(const WordArray_& a) {
-  std::string s = " [";
-  for (Int i = 0; i < a.size(); ++i) {
-    if (i > 0) s += ' ';
-    s += std::to_string(a[i]);
-  }
-  return s + "]";
-}
 
 // Runs a kernel of both backends into outputs of n words and compares the
 // outputs (trimmed when `trim`) and the returned values.
@@ -168,92 +174,78 @@ template <class N, class G>
 constexpr long kCases = 1'000'000;
 
 TEST(NativeBackendVsGmp, AdditiveKernels) {
-  const Pool pool(200);
-  numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
-    const WordArray_* a = ab.first;
-    const WordArray_* b = ab.second;
+  Pool(200).forPairs(kCases, [](Rng& rng, const WordArray_& a, const WordArray_& b) {
     const Word w = rng.specialWord();
-    const Int na = a->size();
+    const Int na = a.size();
     // The same size as a, equal or one limb off: comparisons and underflows.
-    Limbs c(a->data(), a->data() + na);
+    Limbs c(a.data(), a.data() + na);
     c[static_cast<std::size_t>(rng.range(0, na - 1))] += rng.coin() ? 0 : rng.specialWord();
     const WordArray_ ca = arrayOf(c);
     const auto sign = [](Int x) { return (x > 0) - (x < 0); };
-    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add(r, *a, *b))) << hex(*a) << hex(*b);
-    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add(r, *b, *a))) << hex(*a) << hex(*b);
-    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add_word(r, *a, w))) << hex(*a) << w;
-    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub(r, *a, *b))) << hex(*a) << hex(*b);
-    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub(r, ca, *a))) << hex(ca) << hex(*a);
-    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub_word(r, *a, w))) << hex(*a) << w;
-    ASSERT_EQ(sign(nat::bignat_compare(*a, ca)), sign(gmp::bignat_compare(*a, ca)));
+    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add(r, a, b)));
+    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add(r, b, a)));
+    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_add_word(r, a, w))) << w;
+    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub(r, a, b)));
+    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub(r, ca, a))) << hex(ca);
+    ASSERT_TRUE(SAME_RUN(na, false, bignat_sub_word(r, a, w))) << w;
+    ASSERT_EQ(sign(nat::bignat_compare(a, ca)), sign(gmp::bignat_compare(a, ca)));
   });
 }
 
 TEST(NativeBackendVsGmp, ShiftsLogicAndPopulationCount) {
-  const Pool pool(200);
-  numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
-    const WordArray_* a = ab.first;
-    const WordArray_* b = ab.second;
-    const Int na = a->size();
-    const Int nb = b->size();
+  Pool(200).forPairs(kCases, [](Rng& rng, const WordArray_& a, const WordArray_& b) {
+    const Int na = a.size();
+    const Int nb = b.size();
     const Word n = rng.coin() ? static_cast<Word>(rng.range(1, 130))
                               : static_cast<Word>(rng.range(1, 64 * na - 1));
     const auto k = static_cast<Int>(n / 64);
     const Int sl = na + k + (n % 64 != 0 ? 1 : 0);
-    ASSERT_TRUE(SAME_RUN(sl, true, bignat_shiftl(r, *a, n))) << hex(*a) << n;
+    ASSERT_TRUE(SAME_RUN(sl, true, bignat_shiftl(r, a, n))) << n;
     if (k < na) {
-      ASSERT_TRUE(SAME_RUN(na - k, false, bignat_shiftr(r, *a, n))) << hex(*a) << n;
+      ASSERT_TRUE(SAME_RUN(na - k, false, bignat_shiftr(r, a, n))) << n;
       const Int sr = na - static_cast<Int>((n - 1) / 64);
-      ASSERT_TRUE(SAME_RUN(sr, false, bignat_shiftr_neg(r, *a, n))) << hex(*a) << n;
+      ASSERT_TRUE(SAME_RUN(sr, false, bignat_shiftr_neg(r, a, n))) << n;
     }
-    for (const auto& xy : {std::pair{a, b}, std::pair{b, a}}) {
+    for (const auto& xy : {std::pair{&a, &b}, std::pair{&b, &a}}) {
       const WordArray_* x = xy.first;
       const WordArray_* y = xy.second;
+      SCOPED_TRACE(x == &a ? "a with b" : "b with a");
       const Int nx = x->size();
-      ASSERT_TRUE(SAME_RUN(std::min(na, nb), false, bignat_and(r, *x, *y))) << hex(*x) << hex(*y);
-      ASSERT_TRUE(SAME_RUN(nx, false, bignat_and_not(r, *x, *y))) << hex(*x) << hex(*y);
-      ASSERT_TRUE(SAME_RUN(na, false, bignat_or(r, *x, *y))) << hex(*x) << hex(*y);
-      ASSERT_TRUE(SAME_RUN(na, false, bignat_xor(r, *x, *y))) << hex(*x) << hex(*y);
+      ASSERT_TRUE(SAME_RUN(std::min(na, nb), false, bignat_and(r, *x, *y)));
+      ASSERT_TRUE(SAME_RUN(nx, false, bignat_and_not(r, *x, *y)));
+      ASSERT_TRUE(SAME_RUN(na, false, bignat_or(r, *x, *y)));
+      ASSERT_TRUE(SAME_RUN(na, false, bignat_xor(r, *x, *y)));
     }
-    ASSERT_EQ(nat::bignat_popcount(*a), gmp::bignat_popcount(*a));
+    ASSERT_EQ(nat::bignat_popcount(a), gmp::bignat_popcount(a));
   });
 }
 
 TEST(NativeBackendVsGmp, ProductsAndDivision) {
-  const Pool pool(200);
-  numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
-    const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
-    const WordArray_* a = ab.first;
-    const WordArray_* b = ab.second;
-    const Int na = a->size();
-    const Int nb = b->size();
+  Pool(200).forPairs(kCases, [](Rng& rng, const WordArray_& a, const WordArray_& b) {
+    const Int na = a.size();
+    const Int nb = b.size();
     const Word w = rng.specialWord() | (rng.coin() ? 1 : 0);
-    ASSERT_TRUE(SAME_RUN(na + nb, false, bignat_mul(r, *a, *b))) << hex(*a) << hex(*b);
-    ASSERT_TRUE(SAME_RUN(2 * na, false, bignat_sqr(r, *a))) << hex(*a);
-    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_mul_word(r, *a, w))) << hex(*a) << w;
+    ASSERT_TRUE(SAME_RUN(na + nb, false, bignat_mul(r, a, b)));
+    ASSERT_TRUE(SAME_RUN(2 * na, false, bignat_sqr(r, a)));
+    ASSERT_TRUE(SAME_RUN(na + 1, false, bignat_mul_word(r, a, w))) << w;
     if (w != 0) {
-      ASSERT_TRUE(SAME_RUN(na, false, bignat_quotrem_word(r, *a, w))) << hex(*a) << w;
-      ASSERT_TRUE(SAME_RUN(na, false, bignat_quot_word(r, *a, w))) << hex(*a) << w;
-      ASSERT_EQ(nat::bignat_rem_word(*a, w), gmp::bignat_rem_word(*a, w)) << hex(*a) << w;
+      ASSERT_TRUE(SAME_RUN(na, false, bignat_quotrem_word(r, a, w))) << w;
+      ASSERT_TRUE(SAME_RUN(na, false, bignat_quot_word(r, a, w))) << w;
+      ASSERT_EQ(nat::bignat_rem_word(a, w), gmp::bignat_rem_word(a, w)) << w;
     }
     if (nb < 2) return;
-    ASSERT_TRUE(SAME_RUN(na - nb + 1, false, bignat_quot(r, *a, *b))) << hex(*a) << hex(*b);
-    ASSERT_TRUE(SAME_RUN(nb, true, bignat_rem(r, *a, *b))) << hex(*a) << hex(*b);
-    MutableWordArray_ qn = MutableWordArray_::allocate(na - nb + 1);
+    ASSERT_TRUE(SAME_RUN(na - nb + 1, false, bignat_quot(r, a, b)));
+    ASSERT_TRUE(SAME_RUN(nb, true, bignat_rem(r, a, b)));
     MutableWordArray_ rn = MutableWordArray_::allocate(nb);
-    MutableWordArray_ qg = MutableWordArray_::allocate(na - nb + 1);
     MutableWordArray_ rg = MutableWordArray_::allocate(nb);
-    nat::bignat_quotrem(qn, rn, *a, *b);
-    gmp::bignat_quotrem(qg, rg, *a, *b);
-    ASSERT_EQ(limbsOf(qn), limbsOf(qg)) << hex(*a) << hex(*b);
-    ASSERT_EQ(limbsOf(rn), limbsOf(rg, true)) << hex(*a) << hex(*b);
+    ASSERT_EQ(run(na - nb + 1, false, [&](auto& q) { nat::bignat_quotrem(q, rn, a, b); }),
+              run(na - nb + 1, false, [&](auto& q) { gmp::bignat_quotrem(q, rg, a, b); }));
+    ASSERT_EQ(limbsOf(rn), limbsOf(rg, true));
   });
 }
 
 TEST(NativeBackendVsGmp, ProductsAndDivisionOfFiveThousandLimbs) {
-  numtest::forRandomOperands(2, [&](numtest::Rng& rng) {
+  numtest::forRandomOperands(2, [&](Rng& rng) {
     const WordArray_ a = arrayOf(rng.limbs(5000, 5000));
     const WordArray_ b = arrayOf(rng.limbs(4000, 5000));
     const WordArray_ n = arrayOf(rng.limbs(10000, 10000));
@@ -270,16 +262,15 @@ TEST(NativeBackendVsGmp, ProductsAndDivisionOfFiveThousandLimbs) {
 TEST(NativeBackendVsGmp, GreatestCommonDivisors) {
   for (const auto& [limbs, count] : {std::pair{2, kCases}, {16, 20000L}, {200, 100L}}) {
     const Pool pool(limbs);
-    numtest::forRandomOperands(count, [&](numtest::Rng& rng) {
-      const std::pair<const WordArray_*, const WordArray_*> ab = pool.pair(rng);
-      const WordArray_* a = ab.first;
-      const WordArray_* b = ab.second;
+    pool.forPairs(count, [&](Rng& rng, const WordArray_& a0, const WordArray_& b0) {
+      const WordArray_* a = &a0;
+      const WordArray_* b = &b0;
       WordArray_ fa;
       WordArray_ fb;
       if (rng.range(0, 2) == 0) {
         const WordArray_& f = pool.pick(rng);
-        fa = num::bigNatMul(*a, f);
-        fb = num::bigNatMul(*b, f);
+        fa = num::bigNatMul(a0, f);
+        fb = num::bigNatMul(b0, f);
         a = &fa;
         b = &fb;
         if (a->size() < b->size()) std::swap(a, b);
@@ -295,7 +286,7 @@ TEST(NativeBackendVsGmp, GreatestCommonDivisors) {
 }
 
 // A word of up to 64 bits, three times in four of at most 8; sometimes 0.
-Word shortWord(numtest::Rng& rng) {
+Word shortWord(Rng& rng) {
   const Int s = rng.range(rng.range(0, 3) != 0 ? 56 : 0, 64);
   return s == 64 ? 0 : rng.word() >> s;
 }
@@ -305,7 +296,7 @@ Word shortWord(numtest::Rng& rng) {
 TEST(NativeBackendVsGmp, ModularPowers) {
   for (const auto& [limbs, count] : {std::pair{4, kCases}, {16, 3000L}}) {
     const Pool pool(limbs);
-    numtest::forRandomOperands(count, [&](numtest::Rng& rng) {
+    numtest::forRandomOperands(count, [&](Rng& rng) {
       const WordArray_& b = pool.pick(rng);
       const WordArray_& m = rng.range(0, 63) == 0 ? arrayOf({1}) : pool.pick(rng);
       const Word e0 = shortWord(rng);
@@ -324,7 +315,7 @@ TEST(NativeBackendVsGmp, EncodeDoubleTruncatesAlike) {
   const Pool pool(200);
   constexpr Int kMax = std::numeric_limits<Int>::max();
   constexpr Int kMin = std::numeric_limits<Int>::min();
-  numtest::forRandomOperands(kCases, [&](numtest::Rng& rng) {
+  numtest::forRandomOperands(kCases, [&](Rng& rng) {
     const WordArray_& a = pool.pick(rng);
     // Exponents around the top of the double range, the normal and the
     // subnormal bottom, and the ends of the Int range.
@@ -349,7 +340,7 @@ Integer integerOf(const WordArray_& a, bool negative) {
 TEST(NativeBackendVsGmp, WholeNumbers) {
   for (const auto& [limbs, count] : {std::pair{1, kCases}, {16, 3000L}}) {
     const Pool pool(limbs);
-    numtest::forRandomOperands(count, [&](numtest::Rng& rng) {
+    numtest::forRandomOperands(count, [&](Rng& rng) {
       const Integer a = integerOf(pool.pick(rng), rng.coin());
       const Integer b = integerOf(pool.pick(rng), rng.coin());
       const Natural m = num::integerToNatural(b);
