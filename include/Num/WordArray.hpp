@@ -187,6 +187,8 @@ namespace detail {
 // steps, then steps of four words; mov, lea, dec and jrcxz leave the carry
 // flag alone, so it runs from one adc (sbb) to the next.  Each word of a and
 // b is read before r's word of the same index is written, so r may be a or b.
+// The asm is volatile: its stores to r are its point, and a caller that
+// drops the carry would otherwise let the compiler delete the whole chain.
 #if defined(__x86_64__)
 #define NUMKIT_CARRY_STEP(insn, off)                \
   "mov " off "(%[a],%[i],8), %[t]\n\t" insn " " off \
@@ -223,15 +225,15 @@ template <bool kSubtract>
   Int k = n & 3;
   const Int quads = n >> 2;
   if constexpr (kSubtract) {
-    __asm__(NUMKIT_CARRY_CHAIN("sbb")
-            : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
-            : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
-            : "cc", "memory");
+    __asm__ volatile(NUMKIT_CARRY_CHAIN("sbb")
+                     : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
+                     : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
+                     : "cc", "memory");
   } else {
-    __asm__(NUMKIT_CARRY_CHAIN("adc")
-            : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
-            : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
-            : "cc", "memory");
+    __asm__ volatile(NUMKIT_CARRY_CHAIN("adc")
+                     : [t] "=&r"(t), [i] "+r"(i), [k] "+c"(k), [c] "+r"(c)
+                     : [a] "r"(a), [b] "r"(b), [r] "r"(r), [quads] "r"(quads)
+                     : "cc", "memory");
   }
 #else
   for (Int i = 0; i < n; ++i) {
