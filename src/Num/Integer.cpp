@@ -355,10 +355,8 @@ void integerSubAssignSlow(Integer& x, IntegerRep yr) {
 
 namespace {
 
-// x + (-1)^negateY y for two multi-word operands, straight on the words:
-// the common case of values past a word gets one allocation and no detour.
-// (-1)^nl * l - (-1)^nl * s for multi-word magnitudes l > s: the
-// difference of two values of opposite signs, demoted.
+// The value of (l - s), negated when `negative`, for multi-word magnitudes
+// l > s: the sum of two values of opposite signs, demoted.
 [[gnu::noinline]] Integer signedDifference(bool negative, const BigNat_& l, const BigNat_& s) {
   BigNat_ m = differenceOfMagnitudes(l, s);
   // Only a difference of one limb or none can fit a signed word.
@@ -366,6 +364,8 @@ namespace {
   return negative ? IN(std::move(m)) : IP(std::move(m));
 }
 
+// x + (-1)^negateY y for two multi-word operands, straight on the words:
+// the common case of values past a word gets one allocation and no detour.
 [[gnu::always_inline]] inline Integer addMultiWord(const Integer& x, const Integer& y,
                                                    bool negateY) {
   const BigNat_& a = x.magnitude();
