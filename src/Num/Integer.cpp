@@ -343,14 +343,66 @@ namespace {
 
 }  // namespace
 
-void integerAddAssignSlow(Integer& x, IntegerRep yr) {
+namespace {
+
+// x + y for an x of one or two limbs below 2^126 and a signed word y (given
+// in 128 bits, so that -(-2^63) needs no care), the usual step of a sum
+// around the word boundary: the exact sum in 128 bits, a signed word when it
+// fits, else written into x's block when x holds it alone.  False, with x
+// untouched, for a larger x.
+[[gnu::always_inline]] inline bool addSmallToShort(Integer& x, I128 y) {
+  const BigNat_& m = x.magnitude();
+  const Int n = m.size();
+  if (static_cast<Word>(n - 1) > 1) return false;
+  // The signs and the limb counts of such sums are as good as random, so
+  // both are handled with masks rather than branches the processor would
+  // mispredict: the top limb is m[n - 1] kept only when n = 2.
+  const Word hi = m[n - 1] & (Word{0} - static_cast<Word>(n == 2));
+  if (hi >> 62 != 0) return false;
+  const I128 mag = static_cast<I128>((static_cast<detail::DoubleWord>(hi) << 64) | m[0]);
+  const I128 xs = -static_cast<I128>(x.isIN());  // 0 or -1
+  const I128 s = ((mag ^ xs) - xs) + y;
+  if (s >= std::numeric_limits<Int>::min() && s <= std::numeric_limits<Int>::max()) {
+    x = IS(static_cast<Int>(s));
+    return true;
+  }
+  rt::BlockHeader* h = writableBlock(m);
+  if (!rt::isUnique(h)) {
+    x = fromI128(s);
+    return true;
+  }
+  // Every block has room for two limbs.  |x| >= 2^63 >= |y|, so a sum that
+  // is not zero keeps x's sign, and x its tag.
+  const I128 ss = s >> 127;  // 0 or -1
+  const auto sm = static_cast<detail::DoubleWord>((s ^ ss) - ss);
+  Word* p = rt::payload(h);
+  p[0] = static_cast<Word>(sm);
+  p[1] = static_cast<Word>(sm >> 64);
+  h->bytes = (p[1] != 0 ? 2 : 1) * kWordBytes;
+  return true;
+}
+
+// The general x += y and x -= y, apart so that the short path above keeps a
+// light frame.
+[[gnu::noinline]] void addAssignGeneral(Integer& x, IntegerRep yr) {
   const Borrowed by(yr);
   if (!assignInPlace(x, by.get(), false)) x = addImpl(x, by.get());
 }
-
-void integerSubAssignSlow(Integer& x, IntegerRep yr) {
+[[gnu::noinline]] void subAssignGeneral(Integer& x, IntegerRep yr) {
   const Borrowed by(yr);
   if (!assignInPlace(x, by.get(), true)) x = subImpl(x, by.get());
+}
+
+}  // namespace
+
+void integerAddAssignSlow(Integer& x, IntegerRep yr) {
+  if (yr.h == nullptr && !x.isIS() && addSmallToShort(x, yr.w)) return;
+  addAssignGeneral(x, yr);
+}
+
+void integerSubAssignSlow(Integer& x, IntegerRep yr) {
+  if (yr.h == nullptr && !x.isIS() && addSmallToShort(x, -static_cast<I128>(yr.w))) return;
+  subAssignGeneral(x, yr);
 }
 
 namespace {

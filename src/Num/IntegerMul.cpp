@@ -220,6 +220,30 @@ Integer mulMultiWord(const Integer& x, const Integer& y) {
 
 }  // namespace
 
+namespace {
+
+// The products integerMulSlow does not take itself, apart so that its
+// word-times-word path keeps a light frame.
+[[gnu::noinline]] IntegerRep mulGeneral(IntegerRep x, IntegerRep y) {
+  if (x.h != nullptr || y.h != nullptr) {
+    const BorrowedInteger bx(x), by(y);
+    const Integer& a = bx.get();
+    const Integer& b = by.get();
+    // A multi-word operand times anything but 0, 1 and -1 (whose products
+    // are shared values or an operand itself).
+    if (!a.isIS() && !isTrivialFactor(b)) return IntegerAccess::release(mulMultiWord(a, b));
+    if (!b.isIS() && !isTrivialFactor(a)) return IntegerAccess::release(mulMultiWord(b, a));
+  }
+  return onBorrowed<mulImpl>(x, y);
+}
+
+// As remImpl, from reps.
+[[gnu::noinline]] IntegerRep remGeneral(IntegerRep n, IntegerRep d) {
+  return onBorrowed<remImpl>(n, d);
+}
+
+}  // namespace
+
 IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
   // Two signed words reach here only when their product overflows a word,
   // the common case of a running sum of products: the product's one or two
@@ -237,16 +261,7 @@ IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
     BigNat_ m = WordArray_::adopt(h);
     return IntegerAccess::release(p < 0 ? IN(std::move(m)) : IP(std::move(m)));
   }
-  if (x.h != nullptr || y.h != nullptr) {
-    const BorrowedInteger bx(x), by(y);
-    const Integer& a = bx.get();
-    const Integer& b = by.get();
-    // A multi-word operand times anything but 0, 1 and -1 (whose products
-    // are shared values or an operand itself).
-    if (!a.isIS() && !isTrivialFactor(b)) return IntegerAccess::release(mulMultiWord(a, b));
-    if (!b.isIS() && !isTrivialFactor(a)) return IntegerAccess::release(mulMultiWord(b, a));
-  }
-  return onBorrowed<mulImpl>(x, y);
+  return mulGeneral(x, y);
 }
 void integerMulAssignSlow(Integer& x, IntegerRep yr) {
   {
@@ -272,7 +287,26 @@ std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   return onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) { return onBorrowed<quotImpl>(n, d); }
-IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) { return onBorrowed<remImpl>(n, d); }
+IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
+  // A magnitude of one or two limbs by a signed word other than 0, 1 and -1,
+  // the usual step of a reduction modulo a word: one machine division, two
+  // when the top limb is not below the divisor, and no block.  The
+  // remainder is below |d| <= 2^63, so a signed word with n's sign.
+  if (n.h != nullptr && d.h == nullptr && static_cast<Word>(d.w) + 1 > 2 &&
+      n.h->bytes <= 2 * kWordBytes) {
+    const BorrowedInteger bn(n);
+    const BigNat_& a = bn.get().magnitude();
+    const Word w = wordFromAbsInt_(d.w);
+    // The top limb a[1] when there are two, by a mask: the limb count of such
+    // values is as good as random, a branch on it often mispredicted.
+    const Word hi = a[a.size() - 1] & (Word{0} - static_cast<Word>(a.size() == 2));
+    const Word r =
+        hi < w ? detail::quotRemWord2(hi, a[0], w).second : std::get<2>(quotRemWord3_(hi, a[0], w));
+    const auto v = static_cast<Int>(r);
+    return IntegerAccess::release(IS(bn.get().isIN() ? -v : v));
+  }
+  return remGeneral(n, d);
+}
 std::pair<Integer, Integer> integerDivModSlow(IntegerRep n, IntegerRep d) {
   return onBorrowed<divModImpl>(n, d);
 }
