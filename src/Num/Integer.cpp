@@ -393,15 +393,74 @@ namespace {
   if (!assignInPlace(x, by.get(), true)) x = subImpl(x, by.get());
 }
 
+// x += (-1)^negateY y for a multi-word x and a signed word y: the short path;
+// for a longer x, the word added into x's block when x holds it alone.  Such
+// an x exceeds 2^126 > 2^64 |y|, so the result keeps x's sign and at least
+// two limbs: nothing to demote.
+template <bool negateY>
+[[gnu::noinline]] void addWordAssign(Integer& x, IntegerRep yr) {
+  if (addSmallToShort(x, negateY ? -static_cast<I128>(yr.w) : static_cast<I128>(yr.w))) return;
+  const BigNat_& m = x.magnitude();
+  rt::BlockHeader* h = writableBlock(m);
+  if (rt::isUnique(h)) {
+    const bool subtract = ((yr.w < 0) != negateY) != x.isIN();
+    const Int n = addWordInPlace(h, rt::payload(h), m.size(), wordFromAbsInt_(yr.w), subtract);
+    if (n >= 0) {
+      h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+      return;
+    }
+  }
+  if constexpr (negateY) {
+    subAssignGeneral(x, yr);
+  } else {
+    addAssignGeneral(x, yr);
+  }
+}
+
+// x += (-1)^negateY y for two multi-word values whose terms have one sign,
+// the step of a running sum of products or of large terms: the magnitudes
+// added in x's block when x holds it alone and it has room.  Anything else
+// takes the general path.
+template <bool negateY>
+[[gnu::noinline]] void addMultiWordAssign(Integer& x, IntegerRep yr) {
+  const Borrowed by(yr);
+  const Integer& y = by.get();
+  const BigNat_& m = x.magnitude();
+  rt::BlockHeader* h = writableBlock(m);
+  bool negative = x.isIN();
+  if (negative == (y.isIN() != negateY) && rt::isUnique(h) && !y.magnitude().sameBlock(m)) {
+    const Int cap = static_cast<Int>(rt::blockCapacity(h) / kWordBytes);
+    const Int n = addSignedInPlace(rt::payload(h), m.size(), cap, negative, y.magnitude().data(),
+                                   y.magnitude().size(), negative);
+    if (n >= 0) {
+      h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+      return;
+    }
+  }
+  if constexpr (negateY) {
+    subAssignGeneral(x, yr);
+  } else {
+    addAssignGeneral(x, yr);
+  }
+}
+
 }  // namespace
 
+// Only dispatch, so that each path is reached by a jump and pays for no frame
+// it does not use.
 void integerAddAssignSlow(Integer& x, IntegerRep yr) {
-  if (yr.h == nullptr && !x.isIS() && addSmallToShort(x, yr.w)) return;
+  if (!x.isIS()) {
+    if (yr.h == nullptr) return addWordAssign<false>(x, yr);
+    return addMultiWordAssign<false>(x, yr);
+  }
   addAssignGeneral(x, yr);
 }
 
 void integerSubAssignSlow(Integer& x, IntegerRep yr) {
-  if (yr.h == nullptr && !x.isIS() && addSmallToShort(x, -static_cast<I128>(yr.w))) return;
+  if (!x.isIS()) {
+    if (yr.h == nullptr) return addWordAssign<true>(x, yr);
+    return addMultiWordAssign<true>(x, yr);
+  }
   subAssignGeneral(x, yr);
 }
 
