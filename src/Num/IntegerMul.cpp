@@ -218,23 +218,33 @@ Integer mulMultiWord(const Integer& x, const Integer& y) {
   return withSign(std::move(r).freeze());
 }
 
-}  // namespace
-
-namespace {
-
-// The products integerMulSlow does not take itself, apart so that its
-// word-times-word path keeps a light frame.
+// The products integerMulSlow does not send elsewhere (by 0, 1 and -1, and
+// of -1 and a word).
 [[gnu::noinline]] IntegerRep mulGeneral(IntegerRep x, IntegerRep y) {
-  if (x.h != nullptr || y.h != nullptr) {
-    const BorrowedInteger bx(x), by(y);
-    const Integer& a = bx.get();
-    const Integer& b = by.get();
-    // A multi-word operand times anything but 0, 1 and -1 (whose products
-    // are shared values or an operand itself).
-    if (!a.isIS() && !isTrivialFactor(b)) return IntegerAccess::release(mulMultiWord(a, b));
-    if (!b.isIS() && !isTrivialFactor(a)) return IntegerAccess::release(mulMultiWord(b, a));
-  }
   return onBorrowed<mulImpl>(x, y);
+}
+
+// x * y for a multi-word x and a y other than 0, 1 and -1.
+[[gnu::noinline]] IntegerRep mulMultiWordRep(IntegerRep x, IntegerRep y) {
+  const BorrowedInteger bx(x), by(y);
+  return IntegerAccess::release(mulMultiWord(bx.get(), by.get()));
+}
+
+// The product of two signed words that overflows a word (neither is -1, so
+// -1 * -2^63, the shared 2^63, is not among them): its one or two limbs
+// straight into a new block, the common case of a running sum of products.
+[[gnu::noinline]] IntegerRep mulWordsWide(Int x, Int y) {
+  const detail::SignedDoubleWord p = static_cast<detail::SignedDoubleWord>(x) * y;
+  const auto mag = static_cast<detail::DoubleWord>(p < 0 ? -p : p);
+  const auto hi = static_cast<Word>(mag >> 64);
+  const std::size_t bytes = (hi != 0 ? 2 : 1) * kWordBytes;
+  rt::BlockHeader* h = rt::takeSmallBlock(bytes);
+  if (h == nullptr) h = rt::allocateBlock(bytes);
+  Word* r = rt::payload(h);
+  r[0] = static_cast<Word>(mag);
+  r[1] = hi;  // within the smallest block's room even when not part of the value
+  BigNat_ m = WordArray_::adopt(h);
+  return IntegerAccess::release(p < 0 ? IN(std::move(m)) : IP(std::move(m)));
 }
 
 // As remImpl, from reps.
@@ -242,27 +252,23 @@ namespace {
   return onBorrowed<remImpl>(n, d);
 }
 
+// Whether the signed word w is 0, 1 or -1.
+bool isTrivialWord(Int w) noexcept { return static_cast<Word>(w) + 1 <= 2; }
+
 }  // namespace
 
+// Only dispatch, so that each path is reached by a jump and pays for no frame
+// it does not use.  Two signed words reach here only when their product
+// overflows a word or one of them is -1.
 IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
-  // Two signed words reach here only when their product overflows a word,
-  // the common case of a running sum of products: the product's one or two
-  // limbs go straight into a new block.  (-1 * -2^63 is the shared 2^63.)
-  if (x.h == nullptr && y.h == nullptr && x.w != -1 && y.w != -1) {
-    const detail::SignedDoubleWord p = static_cast<detail::SignedDoubleWord>(x.w) * y.w;
-    const auto mag = static_cast<detail::DoubleWord>(p < 0 ? -p : p);
-    const auto hi = static_cast<Word>(mag >> 64);
-    const std::size_t bytes = (hi != 0 ? 2 : 1) * kWordBytes;
-    rt::BlockHeader* h = rt::takeSmallBlock(bytes);
-    if (h == nullptr) h = rt::allocateBlock(bytes);
-    Word* r = rt::payload(h);
-    r[0] = static_cast<Word>(mag);
-    r[1] = hi;  // within the smallest block's room even when not part of the value
-    BigNat_ m = WordArray_::adopt(h);
-    return IntegerAccess::release(p < 0 ? IN(std::move(m)) : IP(std::move(m)));
+  if (x.h == nullptr) {
+    if (y.h == nullptr) return x.w != -1 && y.w != -1 ? mulWordsWide(x.w, y.w) : mulGeneral(x, y);
+    return isTrivialWord(x.w) ? mulGeneral(x, y) : mulMultiWordRep(y, x);
   }
-  return mulGeneral(x, y);
+  if (y.h == nullptr && isTrivialWord(y.w)) return mulGeneral(x, y);
+  return mulMultiWordRep(x, y);
 }
+
 void integerMulAssignSlow(Integer& x, IntegerRep yr) {
   {
     const BorrowedInteger by(yr);

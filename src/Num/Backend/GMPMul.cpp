@@ -29,6 +29,12 @@ Int signedSize(Int s, Int n) noexcept { return s != 0 ? -n : n; }
 Word c_mpn_mul(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
   assert(na >= nb && nb >= 1);
   assert(separate(r, na + nb, a, na) && separate(r, na + nb, b, nb));
+  // Equal lengths go straight to the equal-length product, which mpn_mul
+  // would reach only after its own dispatch.
+  if (na == nb) {
+    mpn_mul_n(r, a, b, na);
+    return r[2 * na - 1];
+  }
   return mpn_mul(r, a, na, b, nb);
 }
 
