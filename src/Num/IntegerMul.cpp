@@ -26,6 +26,13 @@ Integer withSign(bool negative, BigNat_ m) noexcept {
   return negative ? integerFromBigNatNeg_(std::move(m)) : integerFromBigNat_(std::move(m));
 }
 
+// As withSign, for a result of any length: one of two limbs or more cannot
+// be demoted and is wrapped inline.
+[[gnu::always_inline]] inline Integer withSignAnyLength(bool negative, BigNat_ m) noexcept {
+  if (m.size() >= 2) return negative ? IN(std::move(m)) : IP(std::move(m));
+  return withSign(negative, std::move(m));
+}
+
 // The product of two signed words, exact in 128 bits.
 Integer mulWords(Int a, Int b) {
   const detail::SignedDoubleWord p = static_cast<detail::SignedDoubleWord>(a) * b;
@@ -93,8 +100,8 @@ std::pair<Integer, Integer> quotRemImpl(const Integer& n, const Integer& d) {
     backend::bignat_quotrem(q, r, a, b);
     mwaTrimZeroes_(q);
     mwaTrimZeroes_(r);
-    return {withSign(n.isIN() != d.isIN(), std::move(q).freeze()),
-            withSign(n.isIN(), std::move(r).freeze())};
+    return {withSignAnyLength(n.isIN() != d.isIN(), std::move(q).freeze()),
+            withSignAnyLength(n.isIN(), std::move(r).freeze())};
   }
   std::pair<BigNat_, BigNat_> qr = bigNatQuotRem_(a, b);
   return {withSign(n.isIN() != d.isIN(), std::move(qr.first)),
