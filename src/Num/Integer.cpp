@@ -382,15 +382,13 @@ namespace {
   return true;
 }
 
-// The general x += y and x -= y, apart so that the short path above keeps a
-// light frame.
-[[gnu::noinline]] void addAssignGeneral(Integer& x, IntegerRep yr) {
+// The general x += (-1)^negateY y, apart so that the short paths keep light
+// frames.
+template <bool negateY>
+[[gnu::noinline]] void assignGeneral(Integer& x, IntegerRep yr) {
   const Borrowed by(yr);
-  if (!assignInPlace(x, by.get(), false)) x = addImpl(x, by.get());
-}
-[[gnu::noinline]] void subAssignGeneral(Integer& x, IntegerRep yr) {
-  const Borrowed by(yr);
-  if (!assignInPlace(x, by.get(), true)) x = subImpl(x, by.get());
+  if (assignInPlace(x, by.get(), negateY)) return;
+  x = negateY ? subImpl(x, by.get()) : addImpl(x, by.get());
 }
 
 // x += (-1)^negateY y for a multi-word x and a signed word y: the short path;
@@ -410,11 +408,7 @@ template <bool negateY>
       return;
     }
   }
-  if constexpr (negateY) {
-    subAssignGeneral(x, yr);
-  } else {
-    addAssignGeneral(x, yr);
-  }
+  assignGeneral<negateY>(x, yr);
 }
 
 // x += (-1)^negateY y for two multi-word values whose terms have one sign,
@@ -437,11 +431,7 @@ template <bool negateY>
       return;
     }
   }
-  if constexpr (negateY) {
-    subAssignGeneral(x, yr);
-  } else {
-    addAssignGeneral(x, yr);
-  }
+  assignGeneral<negateY>(x, yr);
 }
 
 }  // namespace
@@ -453,7 +443,7 @@ void integerAddAssignSlow(Integer& x, IntegerRep yr) {
     if (yr.h == nullptr) return addWordAssign<false>(x, yr);
     return addMultiWordAssign<false>(x, yr);
   }
-  addAssignGeneral(x, yr);
+  assignGeneral<false>(x, yr);
 }
 
 void integerSubAssignSlow(Integer& x, IntegerRep yr) {
@@ -461,7 +451,7 @@ void integerSubAssignSlow(Integer& x, IntegerRep yr) {
     if (yr.h == nullptr) return addWordAssign<true>(x, yr);
     return addMultiWordAssign<true>(x, yr);
   }
-  subAssignGeneral(x, yr);
+  assignGeneral<true>(x, yr);
 }
 
 namespace {
