@@ -31,6 +31,8 @@ const std::vector<std::vector<Word>>& specialMagnitudes() {
         {kOnes, 1},
         {0, 2},
         {0, kTop},
+        {kOnes, (Word{1} << 62) - 1},  // 2^126 - 1 and 2^126: where the
+        {0, Word{1} << 62},            // 128-bit sum paths stop
         {kOnes, kOnes},
         {0, 0, 1},
         {kOnes, kOnes, kOnes},
