@@ -465,39 +465,96 @@ namespace {
   return negative ? IN(std::move(m)) : IP(std::move(m));
 }
 
-// x + (-1)^negateY y for two multi-word operands, straight on the words:
-// the common case of values past a word gets one allocation and no detour.
-[[gnu::always_inline]] inline Integer addMultiWord(const Integer& x, const Integer& y,
-                                                   bool negateY) {
-  const BigNat_& a = x.magnitude();
-  const BigNat_& b = y.magnitude();
-  const bool nx = x.isIN();
-  const bool ny = y.isIN() != negateY;
-  if (nx == ny) {
-    BigNat_ m = sumOfMagnitudesInline(a, b);
-    return nx ? IN(std::move(m)) : IP(std::move(m));
-  }
+// The sum of two multi-word values of opposite signs, straight on the
+// words: the larger magnitude less the smaller, with the larger's sign.
+[[gnu::noinline]] IntegerRep differenceOfSigns(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  const BigNat_& a = bx.get().magnitude();
+  const BigNat_& b = by.get().magnitude();
+  const bool nx = bx.get().isIN();
   const Ordering o = compareWords(a.data(), a.size(), b.data(), b.size());
-  if (o == Ordering::EQ) return integerZero();
-  return o == Ordering::GT ? signedDifference(nx, a, b) : signedDifference(ny, b, a);
+  if (o == Ordering::EQ) return IntegerAccess::release(integerZero());
+  return IntegerAccess::release(o == Ordering::GT ? signedDifference(nx, a, b)
+                                                  : signedDifference(!nx, b, a));
+}
+
+// x + (-1)^negateY y with a signed word among the operands.
+template <bool negateY>
+[[gnu::noinline]] IntegerRep addGeneral(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  return IntegerAccess::release(negateY ? subImpl(bx.get(), by.get())
+                                        : addImpl(bx.get(), by.get()));
+}
+
+// Sums of magnitudes up to this many limbs (the longer operand) run the
+// carry chain here; longer ones call the kernel.
+constexpr Int kChainSumLimbs = 32;
+
+// The sum of two multi-word magnitudes of one sign, x's, straight on the
+// reps' blocks: one new block, nothing to demote, no view and no screening.
+// kShort: sums that fit the smallest block, the common case, which takes
+// its block from the thread's list without a call, so that this path needs
+// no frame; any other sum jumps to the general form.
+template <bool kShort>
+[[gnu::noinline]] IntegerRep sumOfSameSigns(IntegerRep x, IntegerRep y) {
+  const rt::BlockHeader* l = x.h;
+  const rt::BlockHeader* s = y.h;
+  if (l->bytes < s->bytes) std::swap(l, s);
+  const auto nl = static_cast<Int>(l->bytes / kWordBytes);
+  const auto ns = static_cast<Int>(s->bytes / kWordBytes);
+  rt::BlockHeader* h;
+  if constexpr (kShort) {
+    const auto bytes = static_cast<std::size_t>(nl + 1) * kWordBytes;
+    h = bytes <= rt::kMinCapacityBytes ? rt::takeSmallBlock(bytes) : nullptr;
+    if (h == nullptr) return sumOfSameSigns<false>(x, y);
+  } else {
+    if (nl > kChainSumLimbs) {
+      const Borrowed bx(x), by(y);
+      BigNat_ m = sumOfMagnitudes(bx.get().magnitude(), by.get().magnitude());
+      return {x.w, IntegerAccess::release(IP(std::move(m))).h};
+    }
+    h = newBlock(nl + 1);
+  }
+  Word* p = rt::payload(h);
+  const Word* lp = rt::payload(l);
+  const Word* sp = rt::payload(s);
+  Word c = 0;
+  Int i = 0;
+  if constexpr (kShort) {
+    // At most three limbs: a plain loop, which needs fewer registers than
+    // the chain.
+    for (; i < ns; ++i) {
+      const Word t = lp[i] + sp[i];
+      const Word u = t + c;
+      c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
+      p[i] = u;
+    }
+  } else {
+    c = wordsAddNInline(p, lp, sp, ns);
+    i = ns;
+  }
+  for (; i < nl; ++i) {
+    const Word u = lp[i] + c;
+    c = static_cast<Word>(u < c);
+    p[i] = u;
+  }
+  p[nl] = c;
+  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+  return {x.w, h};  // the sum has x's sign, and so its tag
 }
 
 }  // namespace
 
+// Only dispatch, by jumps.  A multi-word rep's word is its sign tag, equal
+// for equal signs.
 IntegerRep integerAddSlow(IntegerRep x, IntegerRep y) {
-  const Borrowed bx(x), by(y);
-  if (x.h != nullptr && y.h != nullptr) {
-    return IntegerAccess::release(addMultiWord(bx.get(), by.get(), false));
-  }
-  return IntegerAccess::release(addImpl(bx.get(), by.get()));
+  if (x.h == nullptr || y.h == nullptr) return addGeneral<false>(x, y);
+  return x.w == y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns(x, y);
 }
 
 IntegerRep integerSubSlow(IntegerRep x, IntegerRep y) {
-  const Borrowed bx(x), by(y);
-  if (x.h != nullptr && y.h != nullptr) {
-    return IntegerAccess::release(addMultiWord(bx.get(), by.get(), true));
-  }
-  return IntegerAccess::release(subImpl(bx.get(), by.get()));
+  if (x.h == nullptr || y.h == nullptr) return addGeneral<true>(x, y);
+  return x.w != y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns(x, y);
 }
 
 IntegerRep integerNegateSlow(IntegerRep x) noexcept {
