@@ -221,6 +221,26 @@ inline rt::BlockHeader* newBlock(Int n) {
 // loops below: a kernel call and its bookkeeping cost more.
 inline constexpr Int kInlineSumLimbs = 4;
 
+// {r, nl} = {lp, nl} + {sp, ns} for ns <= nl, by a plain loop that needs few
+// registers (for a few limbs); returns the carry.  r is separate from both.
+[[gnu::always_inline]] inline Word addShortWords(Word* r, const Word* lp, Int nl, const Word* sp,
+                                                 Int ns) noexcept {
+  Word c = 0;
+  Int i = 0;
+  for (; i < ns; ++i) {
+    const Word t = lp[i] + sp[i];
+    const Word u = t + c;
+    c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
+    r[i] = u;
+  }
+  for (; i < nl; ++i) {
+    const Word u = lp[i] + c;
+    c = static_cast<Word>(u < c);
+    r[i] = u;
+  }
+  return c;
+}
+
 // a + b for non-empty magnitudes, in one new block; always inline, for the
 // callers where the sum is the whole of the work (sumOfMagnitudes leaves the
 // choice to the compiler).
@@ -237,21 +257,7 @@ inline constexpr Int kInlineSumLimbs = 4;
   }
   rt::BlockHeader* h = newBlock(nl + 1);
   Word* r = rt::payload(h);
-  const Word* lp = l.data();
-  const Word* sp = s.data();
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word t = lp[i] + sp[i];
-    const Word u = t + c;
-    c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
-    r[i] = u;
-  }
-  for (; i < nl; ++i) {
-    const Word u = lp[i] + c;
-    c = static_cast<Word>(u < c);
-    r[i] = u;
-  }
+  const Word c = addShortWords(r, l.data(), nl, s.data(), ns);
   r[nl] = c;
   h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
   return WordArray_::adopt(h);

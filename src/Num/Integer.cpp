@@ -518,25 +518,15 @@ template <bool kShort>
   Word* p = rt::payload(h);
   const Word* lp = rt::payload(l);
   const Word* sp = rt::payload(s);
-  Word c = 0;
-  Int i = 0;
+  Word c;
   if constexpr (kShort) {
-    // At most three limbs: a plain loop, which needs fewer registers than
-    // the chain.
-    for (; i < ns; ++i) {
-      const Word t = lp[i] + sp[i];
-      const Word u = t + c;
-      c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
-      p[i] = u;
-    }
+    c = addShortWords(p, lp, nl, sp, ns);  // at most three limbs
   } else {
     c = wordsAddNInline(p, lp, sp, ns);
-    i = ns;
-  }
-  for (; i < nl; ++i) {
-    const Word u = lp[i] + c;
-    c = static_cast<Word>(u < c);
-    p[i] = u;
+    for (Int i = ns; i < nl; ++i) {
+      p[i] = lp[i] + c;
+      c = static_cast<Word>(p[i] < c);
+    }
   }
   p[nl] = c;
   h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
