@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cassert>
+#include <utility>
 
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
@@ -265,6 +266,49 @@ inline constexpr Int kInlineSumLimbs = 4;
 
 inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
   return sumOfMagnitudesInline(a, b);
+}
+
+// Sums of magnitudes up to this many limbs (the longer operand) may run the
+// carry chain of sumOfBlocks; longer ones call the kernel.
+inline constexpr Int kChainSumLimbs = 32;
+
+// The sum of the non-empty magnitudes in blocks a and b, in a new block,
+// straight on the blocks, for the slow paths of Natural and Integer sums.
+// kShort: only a sum that fits the smallest block (up to three limbs), the
+// common case, whose block comes from the thread's list without a call, so
+// that its caller needs no frame; null for any other.  Otherwise any sum of
+// up to kChainSumLimbs limbs; null for a longer one.
+template <bool kShort>
+[[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
+                                                           const rt::BlockHeader* b) {
+  if (a->bytes < b->bytes) std::swap(a, b);
+  const auto nl = static_cast<Int>(a->bytes / kWordBytes);
+  const auto ns = static_cast<Int>(b->bytes / kWordBytes);
+  rt::BlockHeader* h;
+  if constexpr (kShort) {
+    const auto bytes = static_cast<std::size_t>(nl + 1) * kWordBytes;
+    h = bytes <= rt::kMinCapacityBytes ? rt::takeSmallBlock(bytes) : nullptr;
+    if (h == nullptr) return nullptr;
+  } else {
+    if (nl > kChainSumLimbs) return nullptr;
+    h = newBlock(nl + 1);
+  }
+  Word* p = rt::payload(h);
+  const Word* lp = rt::payload(a);
+  const Word* sp = rt::payload(b);
+  Word c;
+  if constexpr (kShort) {
+    c = addShortWords(p, lp, nl, sp, ns);
+  } else {
+    c = wordsAddNInline(p, lp, sp, ns);
+    for (Int i = ns; i < nl; ++i) {
+      p[i] = lp[i] + c;
+      c = static_cast<Word>(p[i] < c);
+    }
+  }
+  p[nl] = c;
+  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+  return h;
 }
 
 // {r, nl} = {lp, nl} - {sp, ns} for {lp, nl} > {sp, ns}, ns <= nl; returns

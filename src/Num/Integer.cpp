@@ -486,51 +486,20 @@ template <bool negateY>
                                         : addImpl(bx.get(), by.get()));
 }
 
-// Sums of magnitudes up to this many limbs (the longer operand) run the
-// carry chain here; longer ones call the kernel.
-constexpr Int kChainSumLimbs = 32;
-
 // The sum of two multi-word magnitudes of one sign, x's, straight on the
 // reps' blocks: one new block, nothing to demote, no view and no screening.
-// kShort: sums that fit the smallest block, the common case, which takes
-// its block from the thread's list without a call, so that this path needs
-// no frame; any other sum jumps to the general form.
+// kShort: sums that fit the smallest block, the common case, with no frame;
+// any other sum jumps to the general form.
 template <bool kShort>
 [[gnu::noinline]] IntegerRep sumOfSameSigns(IntegerRep x, IntegerRep y) {
-  const rt::BlockHeader* l = x.h;
-  const rt::BlockHeader* s = y.h;
-  if (l->bytes < s->bytes) std::swap(l, s);
-  const auto nl = static_cast<Int>(l->bytes / kWordBytes);
-  const auto ns = static_cast<Int>(s->bytes / kWordBytes);
-  rt::BlockHeader* h;
+  if (rt::BlockHeader* h = sumOfBlocks<kShort>(x.h, y.h)) return {x.w, h};  // x's sign and tag
   if constexpr (kShort) {
-    const auto bytes = static_cast<std::size_t>(nl + 1) * kWordBytes;
-    h = bytes <= rt::kMinCapacityBytes ? rt::takeSmallBlock(bytes) : nullptr;
-    if (h == nullptr) return sumOfSameSigns<false>(x, y);
+    return sumOfSameSigns<false>(x, y);
   } else {
-    if (nl > kChainSumLimbs) {
-      const Borrowed bx(x), by(y);
-      BigNat_ m = sumOfMagnitudes(bx.get().magnitude(), by.get().magnitude());
-      return {x.w, IntegerAccess::release(IP(std::move(m))).h};
-    }
-    h = newBlock(nl + 1);
+    const Borrowed bx(x), by(y);
+    BigNat_ m = sumOfMagnitudes(bx.get().magnitude(), by.get().magnitude());
+    return {x.w, IntegerAccess::release(IP(std::move(m))).h};
   }
-  Word* p = rt::payload(h);
-  const Word* lp = rt::payload(l);
-  const Word* sp = rt::payload(s);
-  Word c;
-  if constexpr (kShort) {
-    c = addShortWords(p, lp, nl, sp, ns);  // at most three limbs
-  } else {
-    c = wordsAddNInline(p, lp, sp, ns);
-    for (Int i = ns; i < nl; ++i) {
-      p[i] = lp[i] + c;
-      c = static_cast<Word>(p[i] < c);
-    }
-  }
-  p[nl] = c;
-  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
-  return {x.w, h};  // the sum has x's sign, and so its tag
 }
 
 }  // namespace

@@ -154,9 +154,32 @@ void naturalSubAssignSlow(Natural& a, NaturalRep br) {
   a = std::move(*r);
 }
 
-NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
+namespace {
+
+// a + b, the general path of naturalAddSlow.
+[[gnu::noinline]] NaturalRep addGeneral(NaturalRep a, NaturalRep b) {
   const Borrowed ba(a), bb(b);
   return NaturalAccess::release(addImpl(ba.get(), bb.get()));
+}
+
+// a + b for two multi-word values, straight on their blocks; kShort: the
+// short sums, with no frame, others jumping to the general form.
+template <bool kShort>
+[[gnu::noinline]] NaturalRep sumOfMultiWords(NaturalRep a, NaturalRep b) {
+  if (rt::BlockHeader* h = sumOfBlocks<kShort>(a.h, b.h)) return {0, h};
+  if constexpr (kShort) {
+    return sumOfMultiWords<false>(a, b);
+  } else {
+    return addGeneral(a, b);
+  }
+}
+
+}  // namespace
+
+// Only dispatch, by jumps.
+NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
+  if (a.h != nullptr && b.h != nullptr) return sumOfMultiWords<true>(a, b);
+  return addGeneral(a, b);
 }
 
 NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
