@@ -498,7 +498,7 @@ template <bool kShort>
   } else {
     const Borrowed bx(x), by(y);
     BigNat_ m = sumOfMagnitudes(bx.get().magnitude(), by.get().magnitude());
-    return {x.w, IntegerAccess::release(IP(std::move(m))).h};
+    return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
   }
 }
 

@@ -305,8 +305,7 @@ IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
   // the usual step of a reduction modulo a word: one machine division, two
   // when the top limb is not below the divisor, and no block.  The
   // remainder is below |d| <= 2^63, so a signed word with n's sign.
-  if (n.h != nullptr && d.h == nullptr && static_cast<Word>(d.w) + 1 > 2 &&
-      n.h->bytes <= 2 * kWordBytes) {
+  if (n.h != nullptr && d.h == nullptr && !isTrivialWord(d.w) && n.h->bytes <= 2 * kWordBytes) {
     const BorrowedInteger bn(n);
     const BigNat_& a = bn.get().magnitude();
     const Word w = wordFromAbsInt_(d.w);
