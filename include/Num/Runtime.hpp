@@ -352,6 +352,8 @@ class MutableWordArray_ {
     a.h_->bytes = bytes;
     return a;
   }
+  // Adopts a block with a single reference that the caller hands over.
+  static MutableWordArray_ adopt(rt::BlockHeader* h) noexcept { return MutableWordArray_(h); }
   MutableWordArray_(const MutableWordArray_&) = delete;
   MutableWordArray_& operator=(const MutableWordArray_&) = delete;
   MutableWordArray_(MutableWordArray_&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}

@@ -10,6 +10,7 @@
 #include <cassert>
 #include <utility>
 
+#include "BlockLists.hpp"
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
 #include "Num/Primitives.hpp"
@@ -104,25 +105,30 @@ inline Word subWordsFrom(Word* p, const Word* q, Int m) noexcept {
   return c;
 }
 
-// The longest value a product by a word is written over in place: beyond
-// it the kernel's product (and a new block) is faster than the loop here.
-inline constexpr Int kMulWordInPlaceLimbs = 64;
+// The longest value multiplied by a word in the loop below: beyond it the
+// kernel's product is faster.
+inline constexpr Int kMulWordLoopLimbs = 64;
 
-// {p, n} * w in block h, w >= 2: returns the new size, or -1, with nothing
-// written, when h may have no room for the carry or n is past
-// kMulWordInPlaceLimbs.
-inline Int mulWordInPlace(rt::BlockHeader* h, Word* p, Int n, Word w) noexcept {
-  if (n > kMulWordInPlaceLimbs ||
-      rt::blockCapacity(h) <= static_cast<std::size_t>(n) * kWordBytes) {
-    return -1;
-  }
+// {r, n} = {a, n} * w; returns the carry.  r may be a.
+inline Word mulWordLoop(Word* r, const Word* a, Int n, Word w) noexcept {
   using Wide = detail::DoubleWord;
   Word c = 0;
   for (Int i = 0; i < n; ++i) {
-    const Wide t = static_cast<Wide>(p[i]) * w + c;
-    p[i] = static_cast<Word>(t);
+    const Wide t = static_cast<Wide>(a[i]) * w + c;
+    r[i] = static_cast<Word>(t);
     c = static_cast<Word>(t >> 64);
   }
+  return c;
+}
+
+// {p, n} * w in block h, w >= 2: returns the new size, or -1, with nothing
+// written, when h may have no room for the carry or n is past
+// kMulWordLoopLimbs.
+inline Int mulWordInPlace(rt::BlockHeader* h, Word* p, Int n, Word w) noexcept {
+  if (n > kMulWordLoopLimbs || rt::blockCapacity(h) <= static_cast<std::size_t>(n) * kWordBytes) {
+    return -1;
+  }
+  const Word c = mulWordLoop(p, p, n, w);
   p[n] = c;
   return c != 0 ? n + 1 : n;
 }
@@ -209,14 +215,9 @@ inline void mulWords(Word* r, const Word* a, Int na, const Word* b, Int nb) noex
   }
 }
 
-// A new block of n words, from the thread's list of small blocks when it can.
-inline rt::BlockHeader* newBlock(Int n) {
-  const std::size_t bytes = static_cast<std::size_t>(n) * kWordBytes;
-  if (bytes <= rt::kMinCapacityBytes) {
-    if (rt::BlockHeader* h = rt::takeSmallBlock(bytes)) return h;
-  }
-  return rt::allocateBlock(rt::wordBlockBytes(n));
-}
+// A new block of n words, from the thread's lists without a call when they
+// hold one.
+inline rt::BlockHeader* newBlock(Int n) { return rt::newBlockBytes(rt::wordBlockBytes(n)); }
 
 // Magnitudes of at most this many limbs are added and subtracted by the
 // loops below: a kernel call and its bookkeeping cost more.

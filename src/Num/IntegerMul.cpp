@@ -2,6 +2,7 @@
 // inverse: the cases with a multi-word operand, a product outside the signed
 // word range, or a divisor of 0 or -1.
 #include <type_traits>
+#include <utility>
 
 #include "Borrowed.hpp"
 #include "InPlace.hpp"
@@ -237,6 +238,53 @@ Integer mulMultiWord(const Integer& x, const Integer& y) {
   return IntegerAccess::release(mulMultiWord(bx.get(), by.get()));
 }
 
+// x * y for two multi-word values in different blocks (a square goes to
+// mulMultiWordRep): the product straight into a new block, from the thread's
+// lists when they hold one, and the tag from the two tags.  kShort: both of
+// at most kInlineMulLimbs limbs, multiplied by the unrolled rows; otherwise
+// by the kernel, in a function of its own that keeps only a small frame.
+template <bool kShort>
+[[gnu::noinline]] IntegerRep mulBlocks(IntegerRep x, IntegerRep y) {
+  if (x.h->bytes < y.h->bytes) std::swap(x, y);
+  const auto na = static_cast<Int>(x.h->bytes / kWordBytes);
+  const auto nb = static_cast<Int>(y.h->bytes / kWordBytes);
+  MutableWordArray_ r = MutableWordArray_::adopt(newBlock(na + nb));
+  if constexpr (kShort) {
+    mulWords(r.data(), rt::payload(x.h), na, rt::payload(y.h), nb);
+  } else {
+    const BorrowedInteger bx(x), by(y);
+    backend::bignat_mul(r, bx.get().magnitude(), by.get().magnitude());
+  }
+  if (r[na + nb - 1] == 0) r.setSize(na + nb - 1);
+  BigNat_ m = std::move(r).freeze();
+  return IntegerAccess::release(x.w == y.w ? IP(std::move(m)) : IN(std::move(m)));
+}
+
+// x * y for a multi-word x and a signed word y other than 0, 1 and -1: by
+// the word loop straight into a new block up to kMulWordLoopLimbs limbs, by
+// mulMultiWordRep past them.  kListed: the block from the thread's lists,
+// and the rare empty list left to the other form, so that this one calls
+// nothing and keeps no frame.
+template <bool kListed>
+[[gnu::noinline]] IntegerRep mulBlockByWord(IntegerRep x, Int y) {
+  const auto n = static_cast<Int>(x.h->bytes / kWordBytes);
+  if (n > kMulWordLoopLimbs) return mulMultiWordRep(x, IntegerRep{y, nullptr});
+  rt::BlockHeader* h;
+  if constexpr (kListed) {
+    h = rt::takeBlock(static_cast<std::size_t>(n + 1) * kWordBytes);
+    if (h == nullptr) return mulBlockByWord<false>(x, y);
+  } else {
+    h = newBlock(n + 1);
+  }
+  Word* r = rt::payload(h);
+  const Word c = mulWordLoop(r, rt::payload(x.h), n, wordFromAbsInt_(y));
+  r[n] = c;
+  h->bytes = static_cast<std::size_t>(n + static_cast<Int>(c != 0)) * kWordBytes;
+  BigNat_ m = WordArray_::adopt(h);
+  const bool negative = BorrowedInteger(x).get().isIN() != (y < 0);
+  return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+}
+
 // The product of two signed words that overflows a word (neither is -1, so
 // -1 * -2^63, the shared 2^63, is not among them): its one or two limbs
 // straight into a new block, the common case of a running sum of products.
@@ -270,10 +318,13 @@ bool isTrivialWord(Int w) noexcept { return static_cast<Word>(w) + 1 <= 2; }
 IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
   if (x.h == nullptr) {
     if (y.h == nullptr) return x.w != -1 && y.w != -1 ? mulWordsWide(x.w, y.w) : mulGeneral(x, y);
-    return isTrivialWord(x.w) ? mulGeneral(x, y) : mulMultiWordRep(y, x);
+    return isTrivialWord(x.w) ? mulGeneral(x, y) : mulBlockByWord<true>(y, x.w);
   }
-  if (y.h == nullptr && isTrivialWord(y.w)) return mulGeneral(x, y);
-  return mulMultiWordRep(x, y);
+  if (y.h == nullptr) return isTrivialWord(y.w) ? mulGeneral(x, y) : mulBlockByWord<true>(x, y.w);
+  if (x.h == y.h) return mulMultiWordRep(x, y);
+  constexpr std::size_t kShortBytes = kInlineMulLimbs * kWordBytes;
+  return x.h->bytes <= kShortBytes && y.h->bytes <= kShortBytes ? mulBlocks<true>(x, y)
+                                                                : mulBlocks<false>(x, y);
 }
 
 void integerMulAssignSlow(Integer& x, IntegerRep yr) {

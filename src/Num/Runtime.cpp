@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "BlockLists.hpp"
+
 #if NUMKIT_ASAN
 #include <sanitizer/asan_interface.h>
 #endif
@@ -63,17 +65,16 @@ constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 // the cleanup at thread exit.
 constinit __thread SmallBlockList smallBlocks = {nullptr, 0};
 
+constinit __thread OtherLists otherLists __attribute__((tls_model("initial-exec"))) = {};
+
 namespace {
 
-// Blocks of up to kLargestCachedBytes of payload are allocated with a
-// power-of-two capacity of at least 32 bytes (four limbs) and recycled
-// through bounded per-thread lists, one per capacity class, linked through
-// their payload: the allocation of a result of a few limbs then costs a few
-// loads and stores instead of a trip through malloc and free.  A block freed
-// on another thread simply joins that thread's list.
+// Blocks of up to kLargestCachedBytes of payload are recycled through
+// bounded per-thread lists, one per capacity class, linked through their
+// payload: the allocation of a result of a few limbs then costs a few loads
+// and stores instead of a trip through malloc and free.  A block freed on
+// another thread simply joins that thread's list.
 constexpr std::size_t kSmallestClassBytes = kMinCapacityBytes;
-constexpr std::size_t kClasses = 12;  // 32 bytes (4 limbs) .. 64 KiB (8192 limbs)
-constexpr std::size_t kLargestCachedBytes = kSmallestClassBytes << (kClasses - 1);
 
 // Blocks kept per class and thread: many small ones, a couple of large ones
 // (at most about 290 KiB per thread in all).
@@ -81,29 +82,11 @@ constexpr int kCacheLimits[kClasses] = {32, 32, 32, 32, 32, 2, 2, 2, 2, 2, 2, 2}
 static_assert(*std::max_element(std::begin(kCacheLimits), std::end(kCacheLimits)) <= INT8_MAX,
               "the room of a list fits its byte");
 
-// The lists of the classes above the smallest; with AddressSanitizer the
-// smallest class's list lives here too, out of reach of the inline paths.
-// Trivially constructed, so every access is one load relative to the thread
-// pointer.  Zero room means "full", as for smallBlocks.
-struct OtherLists {
-  BlockHeader* head[kClasses];
-  std::int8_t room[kClasses];  // at most the largest limit, 32: one byte keeps static TLS small
-  bool armed;                  // the thread's lists have been given room and a cleanup
-};
-constinit __thread OtherLists otherLists __attribute__((tls_model("initial-exec"))) = {};
-
 BlockHeader*& nextOf(BlockHeader* h) noexcept {
   return *reinterpret_cast<BlockHeader**>(payload(h));
 }
 
 std::size_t capacityOf(std::size_t c) noexcept { return kSmallestClassBytes << c; }
-
-// The class of a payload of `bytes` (at most kLargestCachedBytes).
-inline std::size_t classOf(std::size_t bytes) noexcept {
-  return bytes <= kSmallestClassBytes
-             ? 0
-             : static_cast<std::size_t>(std::bit_width((bytes - 1) / kSmallestClassBytes));
-}
 
 // Whether class c is kept in the exported list.
 constexpr bool exportedList(std::size_t c) noexcept { return c == 0 && !NUMKIT_ASAN; }
