@@ -219,6 +219,9 @@ inline void mulWords(Word* r, const Word* a, Int na, const Word* b, Int nb) noex
 // hold one.
 inline rt::BlockHeader* newBlock(Int n) { return rt::newBlockBytes(rt::wordBlockBytes(n)); }
 
+// As newWordArray_, with the block from newBlock.
+inline MutableWordArray_ newWords(Int n) { return MutableWordArray_::adopt(newBlock(n)); }
+
 // Magnitudes of at most this many limbs are added and subtracted by the
 // loops below: a kernel call and its bookkeeping cost more.
 inline constexpr Int kInlineSumLimbs = 4;
@@ -253,7 +256,7 @@ inline constexpr Int kInlineSumLimbs = 4;
   const Int nl = l.size();
   const Int ns = s.size();
   if (nl > kInlineSumLimbs) {
-    MutableWordArray_ r = newWordArray_(nl + 1);
+    MutableWordArray_ r = newWords(nl + 1);
     backend::bignat_add(r, l, s);
     return std::move(r).freeze();
   }
@@ -336,7 +339,7 @@ inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp, Int ns
   const Int nl = l.size();
   const Int ns = s.size();
   if (nl > kInlineSumLimbs) {
-    MutableWordArray_ r = newWordArray_(nl);
+    MutableWordArray_ r = newWords(nl);
     (void)backend::bignat_sub(r, l, s);
     mwaTrimZeroes_(r);
     return std::move(r).freeze();

@@ -96,8 +96,8 @@ std::pair<Integer, Integer> quotRemImpl(const Integer& n, const Integer& d) {
   if (a.size() > b.size() && b.size() >= 2) {
     // The common case goes straight to the kernel: a has more limbs than
     // b, so the quotient is not zero and nothing needs screening.
-    MutableWordArray_ q = newWordArray_(a.size() - b.size() + 1);
-    MutableWordArray_ r = newWordArray_(b.size());
+    MutableWordArray_ q = detail::newWords(a.size() - b.size() + 1);
+    MutableWordArray_ r = detail::newWords(b.size());
     backend::bignat_quotrem(q, r, a, b);
     mwaTrimZeroes_(q);
     mwaTrimZeroes_(r);
@@ -215,12 +215,12 @@ Integer mulMultiWord(const Integer& x, const Integer& y) {
     return withSign(WordArray_::adopt(h));
   }
   if (nb == 1) {
-    MutableWordArray_ r = newWordArray_(na + 1);
+    MutableWordArray_ r = newWords(na + 1);
     backend::bignat_mul_word(r, a, bp[0]);
     return withSign(std::move(r).freeze());
   }
   const bool swap = na < nb;
-  MutableWordArray_ r = newWordArray_(na + nb);
+  MutableWordArray_ r = newWords(na + nb);
   backend::bignat_mul(r, swap ? y.magnitude() : a, swap ? a : y.magnitude());
   if (r[na + nb - 1] == 0) r.setSize(na + nb - 1);
   return withSign(std::move(r).freeze());
