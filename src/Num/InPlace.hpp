@@ -317,21 +317,46 @@ template <bool kShort>
 
 // {r, nl} = {lp, nl} - {sp, ns} for {lp, nl} > {sp, ns}, ns <= nl; returns
 // the difference's trimmed size.  r may be lp.
-inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp, Int ns) noexcept {
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word d = lp[i] - sp[i];
-    const Word borrow = static_cast<Word>(lp[i] < sp[i]) | static_cast<Word>(d < c);
-    r[i] = d - c;
-    c = borrow;
-  }
-  for (; i < nl; ++i) {
+[[gnu::always_inline]] inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp,
+                                                Int ns) noexcept {
+  Word c = wordsSubNInline(r, lp, sp, ns);
+  for (Int i = ns; i < nl; ++i) {
     const Word borrow = static_cast<Word>(lp[i] < c);
     r[i] = lp[i] - c;
     c = borrow;
   }
   return trimmedSize(r, nl);
+}
+
+// The order of the magnitudes in blocks a and b.
+inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b) noexcept {
+  return compareWords(rt::payload(a), static_cast<Int>(a->bytes / kWordBytes), rt::payload(b),
+                      static_cast<Int>(b->bytes / kWordBytes));
+}
+
+// l - s for the magnitudes in blocks l > s, in a new block, its size
+// trimmed (one limb or more), for the slow paths of Natural and Integer
+// differences.  kShort: both of at most four limbs, in a block from the
+// thread's list of the smallest blocks, with no call, so that its callers
+// need no frame; null when the list is empty.
+// Otherwise any l of up to kChainSumLimbs limbs; null for a longer one.
+template <bool kShort>
+[[gnu::always_inline]] inline rt::BlockHeader* differenceOfBlocks(const rt::BlockHeader* l,
+                                                                  const rt::BlockHeader* s) {
+  const auto nl = static_cast<Int>(l->bytes / kWordBytes);
+  const auto ns = static_cast<Int>(s->bytes / kWordBytes);
+  rt::BlockHeader* h;
+  if constexpr (kShort) {
+    assert(l->bytes <= rt::kMinCapacityBytes);
+    h = rt::takeSmallBlock(l->bytes);
+    if (h == nullptr) return nullptr;
+  } else {
+    if (nl > kChainSumLimbs) return nullptr;
+    h = newBlock(nl);
+  }
+  const Int n = subtractWords(rt::payload(h), rt::payload(l), nl, rt::payload(s), ns);
+  h->bytes = static_cast<std::size_t>(n) * kWordBytes;
+  return h;
 }
 
 // l - s for non-empty magnitudes l > s, trimmed, in one new block.

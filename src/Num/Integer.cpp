@@ -466,16 +466,39 @@ namespace {
 }
 
 // The sum of two multi-word values of opposite signs, straight on the
-// words: the larger magnitude less the smaller, with the larger's sign.
+// reps' blocks: the larger magnitude less the smaller, with the larger's
+// sign.  kShort: magnitudes of up to four limbs, whose block comes from the
+// thread's list with no call and no frame; any other pair jumps to the
+// general form.
+template <bool kShort>
 [[gnu::noinline]] IntegerRep differenceOfSigns(IntegerRep x, IntegerRep y) {
-  const Borrowed bx(x), by(y);
-  const BigNat_& a = bx.get().magnitude();
-  const BigNat_& b = by.get().magnitude();
-  const bool nx = bx.get().isIN();
-  const Ordering o = compareWords(a.data(), a.size(), b.data(), b.size());
-  if (o == Ordering::EQ) return IntegerAccess::release(integerZero());
-  return IntegerAccess::release(o == Ordering::GT ? signedDifference(nx, a, b)
-                                                  : signedDifference(!nx, b, a));
+  if (kShort && (x.h->bytes > rt::kMinCapacityBytes || y.h->bytes > rt::kMinCapacityBytes)) {
+    return differenceOfSigns<false>(x, y);
+  }
+  const Ordering o = compareBlocks(x.h, y.h);
+  if (o == Ordering::EQ) return {0, nullptr};
+  const bool xLarger = o == Ordering::GT;
+  const rt::BlockHeader* l = xLarger ? x.h : y.h;
+  const rt::BlockHeader* s = xLarger ? y.h : x.h;
+  const bool negative = Borrowed(x).get().isIN() == xLarger;
+  if (rt::BlockHeader* h = differenceOfBlocks<kShort>(l, s)) {
+    const Word low = rt::payload(h)[0];
+    // One limb fits a signed word below 2^63, and at 2^63 when negative.
+    if (h->bytes == kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
+      rt::recycle(h);
+      return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
+    }
+    BigNat_ m = WordArray_::adopt(h);
+    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+  }
+  if constexpr (kShort) {
+    return differenceOfSigns<false>(x, y);
+  } else {
+    const Borrowed bl({0, const_cast<rt::BlockHeader*>(l)}),
+        bs({0, const_cast<rt::BlockHeader*>(s)});
+    return IntegerAccess::release(
+        signedDifference(negative, bl.get().magnitude(), bs.get().magnitude()));
+  }
 }
 
 // x + (-1)^negateY y with a signed word among the operands.
@@ -508,12 +531,12 @@ template <bool kShort>
 // for equal signs.
 IntegerRep integerAddSlow(IntegerRep x, IntegerRep y) {
   if (x.h == nullptr || y.h == nullptr) return addGeneral<false>(x, y);
-  return x.w == y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns(x, y);
+  return x.w == y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns<true>(x, y);
 }
 
 IntegerRep integerSubSlow(IntegerRep x, IntegerRep y) {
   if (x.h == nullptr || y.h == nullptr) return addGeneral<true>(x, y);
-  return x.w != y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns(x, y);
+  return x.w != y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns<true>(x, y);
 }
 
 IntegerRep integerNegateSlow(IntegerRep x) noexcept {

@@ -182,21 +182,45 @@ NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
   return addGeneral(a, b);
 }
 
-NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
-  const Borrowed ba(ar), bb(br);
-  if (ar.h != nullptr && br.h != nullptr) {
-    const BigNat_& a = ba.get().bigNat();
-    const BigNat_& b = bb.get().bigNat();
-    switch (compareWords(a.data(), a.size(), b.data(), b.size())) {
-      case Ordering::LT:
-        raiseUnderflow();
-      case Ordering::EQ:
-        return NaturalAccess::release(naturalZero());
-      case Ordering::GT:
-        break;
-    }
-    return NaturalAccess::release(naturalFromBigNat_(differenceOfMagnitudes(a, b)));
+namespace {
+
+// a - b for two multi-word values, raising num::Underflow when a < b,
+// straight on their blocks.  kShort: values of up to four limbs, whose block
+// comes from the thread's list with no call and no frame; any other pair
+// jumps to the general form.
+template <bool kShort>
+[[gnu::noinline]] NaturalRep differenceOfMultiWords(NaturalRep a, NaturalRep b) {
+  if (kShort && (a.h->bytes > rt::kMinCapacityBytes || b.h->bytes > rt::kMinCapacityBytes)) {
+    return differenceOfMultiWords<false>(a, b);
   }
+  switch (compareBlocks(a.h, b.h)) {
+    case Ordering::LT:
+      raiseUnderflow();
+    case Ordering::EQ:
+      return {0, nullptr};
+    case Ordering::GT:
+      break;
+  }
+  if (rt::BlockHeader* h = differenceOfBlocks<kShort>(a.h, b.h)) {
+    if (h->bytes > kWordBytes) return {0, h};
+    const Word w = rt::payload(h)[0];
+    rt::recycle(h);
+    return {w, nullptr};
+  }
+  if constexpr (kShort) {
+    return differenceOfMultiWords<false>(a, b);
+  } else {
+    const Borrowed ba(a), bb(b);
+    return NaturalAccess::release(
+        naturalFromBigNat_(differenceOfMagnitudes(ba.get().bigNat(), bb.get().bigNat())));
+  }
+}
+
+}  // namespace
+
+NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
+  if (ar.h != nullptr && br.h != nullptr) return differenceOfMultiWords<true>(ar, br);
+  const Borrowed ba(ar), bb(br);
   std::optional<Natural> r = subExact(ba.get(), bb.get());
   if (!r) raiseUnderflow();
   return NaturalAccess::release(std::move(*r));
