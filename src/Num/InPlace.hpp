@@ -285,6 +285,10 @@ inline constexpr Int kChainSumLimbs = 32;
 template <bool kShort>
 [[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
                                                            const rt::BlockHeader* b) {
+  // A short sum has operands of at most three limbs; testing both before
+  // anything else lets the compiler leave longer ones before any frame.
+  constexpr std::size_t kShortBytes = rt::kMinCapacityBytes - kWordBytes;
+  if (kShort && (a->bytes > kShortBytes || b->bytes > kShortBytes)) return nullptr;
   if (a->bytes < b->bytes) std::swap(a, b);
   const auto nl = static_cast<Int>(a->bytes / kWordBytes);
   const auto ns = static_cast<Int>(b->bytes / kWordBytes);
