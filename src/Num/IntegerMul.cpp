@@ -347,10 +347,43 @@ void integerMulAssignSlow(Integer& x, IntegerRep yr) {
   x = IntegerAccess::adopt(integerMulSlow(IntegerAccess::borrow(x), yr));
 }
 
+namespace {
+
+// Whether n has three limbs or more and d is a signed word other than 0, 1
+// and -1: then n / d has two limbs or more, nothing to demote, and n % d,
+// below |d| <= 2^63, is a signed word.
+bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
+  return n.h != nullptr && d.h == nullptr && !isTrivialWord(d.w) && n.h->bytes >= 3 * kWordBytes;
+}
+
+// The quotient of isLongByWord operands straight into a new block and the
+// remainder, with n's sign.
+[[gnu::noinline]] std::pair<IntegerRep, Int> quotRemLongByWord(IntegerRep n, Int d) {
+  const BorrowedInteger bn(n);
+  const BigNat_& a = bn.get().magnitude();
+  const Int nn = a.size();
+  MutableWordArray_ q = newWords(nn);
+  const auto r = static_cast<Int>(backend::bignat_quotrem_word(q, a, wordFromAbsInt_(d)));
+  if (q[nn - 1] == 0) q.setSize(nn - 1);
+  const bool negative = bn.get().isIN();
+  BigNat_ m = std::move(q).freeze();
+  return {IntegerAccess::release(negative != (d < 0) ? IN(std::move(m)) : IP(std::move(m))),
+          negative ? -r : r};
+}
+
+}  // namespace
+
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
+  if (isLongByWord(n, d)) {
+    const auto [q, r] = quotRemLongByWord(n, d.w);
+    return {IntegerAccess::adopt(q), IS(r)};
+  }
   return onBorrowed<quotRemImpl>(n, d);
 }
-IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) { return onBorrowed<quotImpl>(n, d); }
+IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
+  if (isLongByWord(n, d)) return quotRemLongByWord(n, d.w).first;
+  return onBorrowed<quotImpl>(n, d);
+}
 IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
   // A magnitude of one or two limbs by a signed word other than 0, 1 and -1,
   // the usual step of a reduction modulo a word: one machine division, two
