@@ -260,29 +260,32 @@ template <bool kShort>
   return IntegerAccess::release(x.w == y.w ? IP(std::move(m)) : IN(std::move(m)));
 }
 
-// x * y for a multi-word x and a signed word y other than 0, 1 and -1: by
-// the word loop straight into a new block up to kMulWordLoopLimbs limbs, by
-// mulMultiWordRep past them.  kListed: the block from the thread's lists,
-// and the rare empty list left to the other form, so that this one calls
-// nothing and keeps no frame.
-template <bool kListed>
+// x * y for a multi-word x and a signed word y other than 0, 1 and -1,
+// straight into a block from the thread's lists.  kShort: an x of up to
+// kMulWordsLimbs limbs, by the word loop, with no call and no frame; a
+// longer x, or an empty list, goes to the kernel's form.
+template <bool kShort>
 [[gnu::noinline]] IntegerRep mulBlockByWord(IntegerRep x, Int y) {
-  const auto n = static_cast<Int>(x.h->bytes / kWordBytes);
-  if (n > kMulWordLoopLimbs) return mulMultiWordRep(x, IntegerRep{y, nullptr});
-  rt::BlockHeader* h;
-  if constexpr (kListed) {
-    h = rt::takeBlock(static_cast<std::size_t>(n + 1) * kWordBytes);
-    if (h == nullptr) return mulBlockByWord<false>(x, y);
-  } else {
-    h = newBlock(n + 1);
-  }
-  Word* r = rt::payload(h);
-  const Word c = mulWordLoop(r, rt::payload(x.h), n, wordFromAbsInt_(y));
-  r[n] = c;
-  h->bytes = static_cast<std::size_t>(n + static_cast<Int>(c != 0)) * kWordBytes;
-  BigNat_ m = WordArray_::adopt(h);
+  if (kShort && x.h->bytes > kMulWordsLimbs * kWordBytes) return mulBlockByWord<false>(x, y);
   const bool negative = BorrowedInteger(x).get().isIN() != (y < 0);
-  return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+  if constexpr (kShort) {
+    const auto n = static_cast<Int>(x.h->bytes / kWordBytes);
+    rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(n + 1) * kWordBytes);
+    if (h == nullptr) return mulBlockByWord<false>(x, y);
+    Word* r = rt::payload(h);
+    const Word c = mulWordLoop(r, rt::payload(x.h), n, wordFromAbsInt_(y));
+    r[n] = c;
+    h->bytes = static_cast<std::size_t>(n + static_cast<Int>(c != 0)) * kWordBytes;
+    BigNat_ m = WordArray_::adopt(h);
+    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+  } else {
+    const BorrowedInteger bx(x);
+    const BigNat_& a = bx.get().magnitude();
+    MutableWordArray_ r = newWords(a.size() + 1);
+    backend::bignat_mul_word(r, a, wordFromAbsInt_(y));
+    BigNat_ m = std::move(r).freeze();
+    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+  }
 }
 
 // The product of two signed words that overflows a word (neither is -1, so
