@@ -115,6 +115,41 @@ TEST(Runtime, BlocksRecycledAcrossThreadsStayIntact) {
   }
 }
 
+// The blocks on a thread's free list, walked through their links.
+int listLength(const num::rt::BlockHeader* h) {
+  int n = 0;
+  for (; h != nullptr; ++n) {
+    h = *reinterpret_cast<const num::rt::BlockHeader* const*>(num::rt::payload(h));
+  }
+  return n;
+}
+
+TEST(Runtime, DroppedBlocksFillTheirListsOnlyUpToTheirRoom) {
+#if NUMKIT_ASAN
+  GTEST_SKIP() << "cached payloads are poisoned, links included";
+#else
+  // On a fresh thread, drop many blocks of the smallest class, of a class of
+  // 32 blocks and of a class of 2: each list fills to its limit (no room
+  // left, at most 32 blocks) and the rest goes back to malloc.
+  std::thread([] {
+    for (Int n : {3, 10, 300}) {
+      std::vector<WordArray_> held;
+      held.reserve(100);
+      for (int i = 0; i < 100; ++i) held.push_back(MutableWordArray_::allocate(n).freeze());
+    }
+    const num::rt::SmallBlockList& small = num::rt::smallBlocks;
+    if (small.head == nullptr) GTEST_SKIP() << "the block cache is off";
+    EXPECT_EQ(small.room, 0);
+    EXPECT_EQ(listLength(small.head), 32);
+    const num::rt::LargerBlockLists& larger = num::rt::largerBlocks;
+    for (std::size_t c : {2, 7}) {
+      EXPECT_EQ(static_cast<int>(larger.room[c]), 0) << "class " << c;
+      EXPECT_EQ(listLength(larger.head[c]), c == 2 ? 32 : 2) << "class " << c;
+    }
+  }).join();
+#endif
+}
+
 TEST(Runtime, AbsurdSizesRaiseBadAllocInsteadOfWrapping) {
   // Each of these sizes wraps to a small number somewhere on the way to
   // malloc unless it is checked first.

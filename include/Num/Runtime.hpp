@@ -199,13 +199,29 @@ inline void retain(BlockHeader* h) noexcept {
 // of the allocator, visible so that allocating and dropping a small result
 // cost no call.  `room` is the number of blocks the list may still take; 0
 // (the initial state, and the state whenever the cache is off) sends every
-// block through freeBlock.  It is the library's only exported thread-local
-// variable (16 bytes); the other size classes live inside the library.
+// block through freeBlock.  With largerBlocks below, it is one of the
+// library's two exported thread-local variables (16 and 112 bytes).
 struct SmallBlockList {
   BlockHeader* head;
   std::int64_t room;
 };
 extern NUMKIT_API __thread SmallBlockList smallBlocks __attribute__((tls_model("initial-exec")));
+
+// The number of capacity classes of recycled blocks: 32 bytes (4 limbs) to
+// 64 KiB (8192 limbs), doubling from one to the next.
+inline constexpr std::size_t kBlockClasses = 12;
+
+// The calling thread's free lists of the classes above the smallest, in the
+// same form as smallBlocks (with AddressSanitizer the smallest class's list
+// lives here too, and no inline path touches them): visible so that
+// dropping a result of more than four limbs costs no call either.  `room`
+// is per class, one byte each; `armed` belongs to the allocator.
+struct LargerBlockLists {
+  BlockHeader* head[kBlockClasses];
+  std::int8_t room[kBlockClasses];
+  bool armed;
+};
+extern NUMKIT_API __thread LargerBlockLists largerBlocks __attribute__((tls_model("initial-exec")));
 
 // Code built with AddressSanitizer, where blocks go through the library's
 // out-of-line paths, which poison cached payloads.  GCC and clang announce
@@ -241,18 +257,27 @@ inline BlockHeader* takeSmallBlock(std::size_t bytes) noexcept {
 #endif
 }
 
-// Returns the block of the last reference to the allocator.  Blocks of the
-// smallest class (up to four limbs, by far the most common) go back to the
-// thread's list inline; the others through freeBlock.  Testing for that one
-// class also reaches its list at a fixed address, so the processor need not
-// wait for the class to load before touching the list.
+// Returns the block of the last reference to the allocator: to its class's
+// list of the thread inline while the list has room, through freeBlock
+// otherwise (a full list, a block too large to recycle, the thread's first
+// block).  The smallest class (up to four limbs, by far the most common) is
+// tested first: its list has a fixed address, so the processor need not
+// wait for the class to load before touching it.
 inline void recycle(BlockHeader* h) noexcept {
 #if !NUMKIT_ASAN
   SmallBlockList& k = smallBlocks;
-  if (h->sizeClass == 0 && k.room > 0) {
+  const std::size_t c = h->sizeClass;
+  if (c == 0 && k.room > 0) {
     *reinterpret_cast<BlockHeader**>(payload(h)) = k.head;
     k.head = h;
     --k.room;
+    return;
+  }
+  if (c - 1 < kBlockClasses - 1 && largerBlocks.room[c] > 0) {
+    LargerBlockLists& l = largerBlocks;
+    *reinterpret_cast<BlockHeader**>(payload(h)) = l.head[c];
+    l.head[c] = h;
+    --l.room[c];
     return;
   }
 #endif

@@ -1,8 +1,7 @@
-// The thread's lists of recycled blocks above the smallest class, as the
-// library's own code sees them.  Internal to the library: the allocator in
-// Runtime.cpp owns and arms the lists; the result paths of a few to a few
-// hundred limbs take their block from them inline, without the call and the
-// class dispatch of rt::allocateBlock.
+// The class arithmetic of the thread's lists of recycled blocks, and the
+// takes from them that the library's own result paths make inline, without
+// the call and the class dispatch of rt::allocateBlock.  Internal to the
+// library: the allocator in Runtime.cpp owns and arms the lists.
 #pragma once
 
 #include <bit>
@@ -17,7 +16,7 @@ namespace rt {
 // Blocks of up to kLargestCachedBytes of payload are allocated with a
 // power-of-two capacity of at least kMinCapacityBytes, one class per
 // capacity.
-inline constexpr std::size_t kClasses = 12;  // 32 bytes (4 limbs) .. 64 KiB (8192 limbs)
+inline constexpr std::size_t kClasses = kBlockClasses;
 inline constexpr std::size_t kLargestCachedBytes = kMinCapacityBytes << (kClasses - 1);
 
 // The class of a payload of `bytes` (at most kLargestCachedBytes).
@@ -26,18 +25,6 @@ inline std::size_t classOf(std::size_t bytes) noexcept {
              ? 0
              : static_cast<std::size_t>(std::bit_width((bytes - 1) / kMinCapacityBytes));
 }
-
-// The lists of the classes above the smallest, linked through their payload;
-// with AddressSanitizer the smallest class's list lives here too, out of
-// reach of the inline paths.  Trivially constructed, so every access is one
-// load relative to the thread pointer.  Zero room means "full", as for
-// smallBlocks.
-struct OtherLists {
-  BlockHeader* head[kClasses];
-  std::int8_t room[kClasses];  // at most the largest limit, 32: one byte keeps static TLS small
-  bool armed;                  // the thread's lists have been given room and a cleanup
-};
-extern __thread OtherLists otherLists __attribute__((tls_model("initial-exec")));
 
 // A block for kMinCapacityBytes < bytes <= kLargestCachedBytes from its
 // class's list, with one reference; null when that list is empty (or under
@@ -48,10 +35,10 @@ inline BlockHeader* takeListedBlock(std::size_t bytes) noexcept {
   return nullptr;
 #else
   const std::size_t c = classOf(bytes);
-  BlockHeader* h = otherLists.head[c];
+  BlockHeader* h = largerBlocks.head[c];
   if (h == nullptr) return nullptr;
-  otherLists.head[c] = *reinterpret_cast<BlockHeader**>(payload(h));
-  ++otherLists.room[c];
+  largerBlocks.head[c] = *reinterpret_cast<BlockHeader**>(payload(h));
+  ++largerBlocks.room[c];
   h->refs.store(1, std::memory_order_relaxed);
   h->bytes = bytes;
   return h;

@@ -65,7 +65,8 @@ constinit StaticBlock<0> emptyBlock{{kImmortal, 0}, {0}};
 // the cleanup at thread exit.
 constinit __thread SmallBlockList smallBlocks = {nullptr, 0};
 
-constinit __thread OtherLists otherLists __attribute__((tls_model("initial-exec"))) = {};
+// As smallBlocks, zero room: the first block freed arms the lists.
+constinit __thread LargerBlockLists largerBlocks = {};
 
 namespace {
 
@@ -88,20 +89,20 @@ BlockHeader*& nextOf(BlockHeader* h) noexcept {
 
 std::size_t capacityOf(std::size_t c) noexcept { return kSmallestClassBytes << c; }
 
-// Whether class c is kept in the exported list.
-constexpr bool exportedList(std::size_t c) noexcept { return c == 0 && !NUMKIT_ASAN; }
+// Whether class c is kept in smallBlocks rather than largerBlocks.
+constexpr bool inSmallBlocks(std::size_t c) noexcept { return c == 0 && !NUMKIT_ASAN; }
 
 BlockHeader*& headOf(std::size_t c) noexcept {
-  return exportedList(c) ? smallBlocks.head : otherLists.head[c];
+  return inSmallBlocks(c) ? smallBlocks.head : largerBlocks.head[c];
 }
 std::int64_t roomOf(std::size_t c) noexcept {
-  return exportedList(c) ? smallBlocks.room : otherLists.room[c];
+  return inSmallBlocks(c) ? smallBlocks.room : largerBlocks.room[c];
 }
 void addRoom(std::size_t c, std::int64_t d) noexcept {
-  if (exportedList(c)) {
+  if (inSmallBlocks(c)) {
     smallBlocks.room += d;
   } else {
-    otherLists.room[c] = static_cast<std::int8_t>(otherLists.room[c] + d);
+    largerBlocks.room[c] = static_cast<std::int8_t>(largerBlocks.room[c] + d);
   }
 }
 
@@ -185,8 +186,8 @@ NUMKIT_COLD BlockHeader* allocateFromHeap(std::size_t bytes) {
 // A full list, or the first block the thread frees: the thread's lists get
 // their room (when the process caches at all) and a cleanup at thread exit.
 NUMKIT_COLD void freeSlow(BlockHeader* h) noexcept {
-  if (!otherLists.armed) {
-    otherLists.armed = true;
+  if (!largerBlocks.armed) {
+    largerBlocks.armed = true;
     static const bool wanted = cacheWanted();
     if (wanted) {
       static thread_local CacheReaper reaper;
