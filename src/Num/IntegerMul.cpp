@@ -352,39 +352,46 @@ void integerMulAssignSlow(Integer& x, IntegerRep yr) {
 
 namespace {
 
-// Whether n has three limbs or more and d is a signed word other than 0, 1
-// and -1: then n / d has two limbs or more, nothing to demote, and n % d,
-// below |d| <= 2^63, is a signed word.
+// Whether n has three limbs or more and d one limb: a signed word other
+// than 0, 1 and -1, or a one-limb magnitude.  Then n / d has two limbs or
+// more, nothing to demote.
 bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
-  return n.h != nullptr && d.h == nullptr && !isTrivialWord(d.w) && n.h->bytes >= 3 * kWordBytes;
+  return n.h != nullptr && n.h->bytes >= 3 * kWordBytes &&
+         (d.h == nullptr ? !isTrivialWord(d.w) : d.h->bytes == kWordBytes);
 }
 
-// The quotient of isLongByWord operands straight into a new block and the
-// remainder, with n's sign.
-[[gnu::noinline]] std::pair<IntegerRep, Int> quotRemLongByWord(IntegerRep n, Int d) {
-  const BorrowedInteger bn(n);
+// The quotient of isLongByWord operands straight into a block from the
+// thread's lists; `rem` receives the remainder's magnitude.
+[[gnu::noinline]] IntegerRep quotLongByWord(IntegerRep n, IntegerRep d, Word& rem) {
+  const BorrowedInteger bn(n), bd(d);
+  const Integer& dv = bd.get();
+  const Word w = dv.isIS() ? wordFromAbsInt_(dv.intValue()) : dv.magnitude()[0];
   const BigNat_& a = bn.get().magnitude();
   const Int nn = a.size();
   MutableWordArray_ q = newWords(nn);
-  const auto r = static_cast<Int>(backend::bignat_quotrem_word(q, a, wordFromAbsInt_(d)));
+  rem = backend::bignat_quotrem_word(q, a, w);
   if (q[nn - 1] == 0) q.setSize(nn - 1);
-  const bool negative = bn.get().isIN();
   BigNat_ m = std::move(q).freeze();
-  return {IntegerAccess::release(negative != (d < 0) ? IN(std::move(m)) : IP(std::move(m))),
-          negative ? -r : r};
+  return IntegerAccess::release(bn.get().isIN() != integerIsNegative(dv) ? IN(std::move(m))
+                                                                         : IP(std::move(m)));
 }
 
 }  // namespace
 
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   if (isLongByWord(n, d)) {
-    const auto [q, r] = quotRemLongByWord(n, d.w);
-    return {IntegerAccess::adopt(q), IS(r)};
+    Word r = 0;
+    Integer q = IntegerAccess::adopt(quotLongByWord(n, d, r));
+    return {std::move(q),
+            BorrowedInteger(n).get().isIN() ? integerFromWordNeg_(r) : integerFromWord_(r)};
   }
   return onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
-  if (isLongByWord(n, d)) return quotRemLongByWord(n, d.w).first;
+  if (isLongByWord(n, d)) {
+    Word r = 0;
+    return quotLongByWord(n, d, r);
+  }
   return onBorrowed<quotImpl>(n, d);
 }
 IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
