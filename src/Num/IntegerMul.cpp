@@ -362,7 +362,7 @@ bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
 
 // The quotient of isLongByWord operands straight into a block from the
 // thread's lists; `rem` receives the remainder's magnitude.
-[[gnu::noinline]] IntegerRep quotLongByWord(IntegerRep n, IntegerRep d, Word& rem) {
+[[gnu::always_inline]] inline IntegerRep divideLongByWord(IntegerRep n, IntegerRep d, Word& rem) {
   const BorrowedInteger bn(n), bd(d);
   const Integer& dv = bd.get();
   const Word w = dv.isIS() ? wordFromAbsInt_(dv.intValue()) : dv.magnitude()[0];
@@ -376,23 +376,27 @@ bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
                                                                          : IP(std::move(m)));
 }
 
+// The quotient of isLongByWord operands alone.
+[[gnu::noinline]] IntegerRep quotLongByWord(IntegerRep n, IntegerRep d) {
+  Word r = 0;
+  return divideLongByWord(n, d, r);
+}
+
+// The quotient and the remainder, n's sign, of isLongByWord operands.
+[[gnu::noinline]] std::pair<Integer, Integer> quotRemLongByWord(IntegerRep n, IntegerRep d) {
+  Word r = 0;
+  Integer q = IntegerAccess::adopt(divideLongByWord(n, d, r));
+  return {std::move(q),
+          BorrowedInteger(n).get().isIN() ? integerFromWordNeg_(r) : integerFromWord_(r)};
+}
+
 }  // namespace
 
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
-  if (isLongByWord(n, d)) {
-    Word r = 0;
-    Integer q = IntegerAccess::adopt(quotLongByWord(n, d, r));
-    return {std::move(q),
-            BorrowedInteger(n).get().isIN() ? integerFromWordNeg_(r) : integerFromWord_(r)};
-  }
-  return onBorrowed<quotRemImpl>(n, d);
+  return isLongByWord(n, d) ? quotRemLongByWord(n, d) : onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
-  if (isLongByWord(n, d)) {
-    Word r = 0;
-    return quotLongByWord(n, d, r);
-  }
-  return onBorrowed<quotImpl>(n, d);
+  return isLongByWord(n, d) ? quotLongByWord(n, d) : onBorrowed<quotImpl>(n, d);
 }
 IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
   // A magnitude of one or two limbs by a signed word other than 0, 1 and -1,
