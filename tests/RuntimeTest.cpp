@@ -116,7 +116,7 @@ TEST(Runtime, BlocksRecycledAcrossThreadsStayIntact) {
 }
 
 // The blocks on a thread's free list, walked through their links.
-int listLength(const num::rt::BlockHeader* h) {
+[[maybe_unused]] int listLength(const num::rt::BlockHeader* h) {
   int n = 0;
   for (; h != nullptr; ++n) {
     h = *reinterpret_cast<const num::rt::BlockHeader* const*>(num::rt::payload(h));
