@@ -494,10 +494,10 @@ template <bool kShort>
   if constexpr (kShort) {
     return differenceOfSigns<false>(x, y);
   } else {
-    const Borrowed bl({0, const_cast<rt::BlockHeader*>(l)}),
-        bs({0, const_cast<rt::BlockHeader*>(s)});
-    return IntegerAccess::release(
-        signedDifference(negative, bl.get().magnitude(), bs.get().magnitude()));
+    const Borrowed bx(x), by(y);
+    const BigNat_& a = bx.get().magnitude();
+    const BigNat_& b = by.get().magnitude();
+    return IntegerAccess::release(signedDifference(negative, xLarger ? a : b, xLarger ? b : a));
   }
 }
 

@@ -183,63 +183,22 @@ bool isTrivialFactor(const Integer& x) noexcept {
 // Operands of at most this many limbs are multiplied by the row loops here.
 constexpr Int kInlineMulLimbs = kMulWordsLimbs;
 
-// x * y for a multi-word x and a multi-word y, or a signed word y other than
-// 0, 1 and -1: a magnitude of at least 2^63 times one of at least 2 has at
-// least two limbs, so nothing is demoted, and the product's only other
-// limb to settle is its top one.
-Integer mulMultiWord(const Integer& x, const Integer& y) {
-  const BigNat_& a = x.magnitude();
-  const bool negative = x.isIN() != integerIsNegative(y);
-  Word w = 0;
-  const Word* bp = &w;
-  Int nb = 1;
-  if (y.isIS()) {
-    w = wordFromAbsInt_(y.intValue());
-  } else {
-    if (y.magnitude().sameBlock(a)) {  // x * x, or x * -x: a square
-      BigNat_ sq = bigNatSqr(a);
-      return negative ? IN(std::move(sq)) : IP(std::move(sq));
-    }
-    bp = y.magnitude().data();
-    nb = y.magnitude().size();
-  }
-  const Int na = a.size();
-  const auto withSign = [negative](BigNat_ m) {
-    return negative ? IN(std::move(m)) : IP(std::move(m));
-  };
-  if (na <= kInlineMulLimbs && nb <= kInlineMulLimbs) {
-    rt::BlockHeader* h = newBlock(na + nb);
-    Word* r = rt::payload(h);
-    mulWords(r, a.data(), na, bp, nb);
-    h->bytes = static_cast<std::size_t>(r[na + nb - 1] != 0 ? na + nb : na + nb - 1) * kWordBytes;
-    return withSign(WordArray_::adopt(h));
-  }
-  if (nb == 1) {
-    MutableWordArray_ r = newWords(na + 1);
-    backend::bignat_mul_word(r, a, bp[0]);
-    return withSign(std::move(r).freeze());
-  }
-  const bool swap = na < nb;
-  MutableWordArray_ r = newWords(na + nb);
-  backend::bignat_mul(r, swap ? y.magnitude() : a, swap ? a : y.magnitude());
-  if (r[na + nb - 1] == 0) r.setSize(na + nb - 1);
-  return withSign(std::move(r).freeze());
-}
-
 // The products integerMulSlow does not send elsewhere (by 0, 1 and -1, and
 // of -1 and a word).
 [[gnu::noinline]] IntegerRep mulGeneral(IntegerRep x, IntegerRep y) {
   return onBorrowed<mulImpl>(x, y);
 }
 
-// x * y for a multi-word x and a y other than 0, 1 and -1.
-[[gnu::noinline]] IntegerRep mulMultiWordRep(IntegerRep x, IntegerRep y) {
-  const BorrowedInteger bx(x), by(y);
-  return IntegerAccess::release(mulMultiWord(bx.get(), by.get()));
+// x * x or x * -x, two multi-word reps on one block: the square of the
+// magnitude, positive when the tags agree.
+[[gnu::noinline]] IntegerRep squareOfBlock(IntegerRep x, IntegerRep y) {
+  const BorrowedInteger bx(x);
+  BigNat_ sq = bigNatSqr(bx.get().magnitude());
+  return IntegerAccess::release(x.w == y.w ? IP(std::move(sq)) : IN(std::move(sq)));
 }
 
 // x * y for two multi-word values in different blocks (a square goes to
-// mulMultiWordRep): the product straight into a new block, from the thread's
+// squareOfBlock): the product straight into a new block, from the thread's
 // lists when they hold one, and the tag from the two tags.  kShort: both of
 // at most kInlineMulLimbs limbs, multiplied by the unrolled rows; otherwise
 // by the kernel, in a function of its own that keeps only a small frame.
@@ -324,7 +283,7 @@ IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
     return isTrivialWord(x.w) ? mulGeneral(x, y) : mulBlockByWord<true>(y, x.w);
   }
   if (y.h == nullptr) return isTrivialWord(y.w) ? mulGeneral(x, y) : mulBlockByWord<true>(x, y.w);
-  if (x.h == y.h) return mulMultiWordRep(x, y);
+  if (x.h == y.h) return squareOfBlock(x, y);
   constexpr std::size_t kShortBytes = kInlineMulLimbs * kWordBytes;
   return x.h->bytes <= kShortBytes && y.h->bytes <= kShortBytes ? mulBlocks<true>(x, y)
                                                                 : mulBlocks<false>(x, y);
