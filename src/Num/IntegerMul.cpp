@@ -221,11 +221,11 @@ template <bool kShort>
 
 // x * y for a multi-word x and a signed word y other than 0, 1 and -1,
 // straight into a block from the thread's lists.  kShort: an x of up to
-// kMulWordsLimbs limbs, by the word loop, with no call and no frame; a
+// kMulWordLoopLimbs limbs, by the word loop, with no call and no frame; a
 // longer x, or an empty list, goes to the kernel's form.
 template <bool kShort>
 [[gnu::noinline]] IntegerRep mulBlockByWord(IntegerRep x, Int y) {
-  if (kShort && x.h->bytes > kMulWordsLimbs * kWordBytes) return mulBlockByWord<false>(x, y);
+  if (kShort && x.h->bytes > kMulWordLoopLimbs * kWordBytes) return mulBlockByWord<false>(x, y);
   const bool negative = BorrowedInteger(x).get().isIN() != (y < 0);
   if constexpr (kShort) {
     const auto n = static_cast<Int>(x.h->bytes / kWordBytes);

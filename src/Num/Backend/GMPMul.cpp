@@ -119,6 +119,11 @@ void bignat_sqr(MutableWordArray_& r, const WordArray_& a) noexcept {
   c_mpn_sqr(r.data(), a.data(), a.size());
 }
 
+Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept {
+  assert(n >= 1);
+  return c_mpn_mul_1(p, p, n, w);
+}
+
 void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {
   assert(a.size() >= 1 && r.size() == a.size() + 1 && separate(r, a));
   const Word c = c_mpn_mul_1(r.data(), a.data(), a.size(), w);

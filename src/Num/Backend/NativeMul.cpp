@@ -634,6 +634,11 @@ void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
   mwaWriteMostSignificant(r, core::mulLimbs1(r.data(), a.data(), a.size(), w));
 }
 
+Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept {
+  assert(n >= 1);
+  return core::mulLimbs1(p, p, n, w);
+}
+
 void bignat_mul_mul(MutableWordArray_& r, const WordArray_& a, Word w, Int off, Int k0) noexcept {
   const Int na = a.size();
   assert(off >= 0 && k0 >= 0 && k0 <= na && r.size() >= na + off + 1 && separate(r, a));
