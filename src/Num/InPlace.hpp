@@ -221,10 +221,6 @@ inline rt::BlockHeader* newBlock(Int n) { return rt::newBlockBytes(rt::wordBlock
 // As newWordArray_, with the block from newBlock.
 inline MutableWordArray_ newWords(Int n) { return MutableWordArray_::adopt(newBlock(n)); }
 
-// Magnitudes of at most this many limbs are added and subtracted by the
-// loops below: a kernel call and its bookkeeping cost more.
-inline constexpr Int kInlineSumLimbs = 4;
-
 // {r, nl} = {lp, nl} + {sp, ns} for ns <= nl, by a plain loop that needs few
 // registers (for a few limbs); returns the carry.  r is separate from both.
 [[gnu::always_inline]] inline Word addShortWords(Word* r, const Word* lp, Int nl, const Word* sp,
@@ -243,32 +239,6 @@ inline constexpr Int kInlineSumLimbs = 4;
     r[i] = u;
   }
   return c;
-}
-
-// a + b for non-empty magnitudes, in one new block; always inline, for the
-// callers where the sum is the whole of the work (sumOfMagnitudes leaves the
-// choice to the compiler).
-[[gnu::always_inline]] inline BigNat_ sumOfMagnitudesInline(const BigNat_& a, const BigNat_& b) {
-  const bool aLonger = a.size() >= b.size();
-  const BigNat_& l = aLonger ? a : b;
-  const BigNat_& s = aLonger ? b : a;
-  const Int nl = l.size();
-  const Int ns = s.size();
-  if (nl > kInlineSumLimbs) {
-    MutableWordArray_ r = newWords(nl + 1);
-    backend::bignat_add(r, l, s);
-    return std::move(r).freeze();
-  }
-  rt::BlockHeader* h = newBlock(nl + 1);
-  Word* r = rt::payload(h);
-  const Word c = addShortWords(r, l.data(), nl, s.data(), ns);
-  r[nl] = c;
-  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
-  return WordArray_::adopt(h);
-}
-
-inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
-  return sumOfMagnitudesInline(a, b);
 }
 
 // Sums of magnitudes up to this many limbs (the longer operand) may run the
@@ -318,6 +288,16 @@ template <bool kShort>
   return h;
 }
 
+// a + b for non-empty magnitudes, in one new block: by the carry chain up to
+// kChainSumLimbs limbs, by the kernel beyond.
+inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
+  if (rt::BlockHeader* h = sumOfBlocks<false>(a.block(), b.block())) return WordArray_::adopt(h);
+  const bool aLonger = a.size() >= b.size();
+  MutableWordArray_ r = newWords((aLonger ? a : b).size() + 1);
+  backend::bignat_add(r, aLonger ? a : b, aLonger ? b : a);
+  return std::move(r).freeze();
+}
+
 // {r, nl} = {lp, nl} - {sp, ns} for {lp, nl} > {sp, ns}, ns <= nl; returns
 // the difference's trimmed size.  r may be lp.
 [[gnu::always_inline]] inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp,
@@ -362,20 +342,16 @@ template <bool kShort>
   return h;
 }
 
-// l - s for non-empty magnitudes l > s, trimmed, in one new block.
-[[gnu::always_inline]] inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
-  const Int nl = l.size();
-  const Int ns = s.size();
-  if (nl > kInlineSumLimbs) {
-    MutableWordArray_ r = newWords(nl);
-    (void)backend::bignat_sub(r, l, s);
-    mwaTrimZeroes_(r);
-    return std::move(r).freeze();
+// l - s for non-empty magnitudes l > s, trimmed, in one new block: by the
+// borrow chain up to kChainSumLimbs limbs, by the kernel beyond.
+inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
+  if (rt::BlockHeader* h = differenceOfBlocks<false>(l.block(), s.block())) {
+    return WordArray_::adopt(h);
   }
-  rt::BlockHeader* h = newBlock(nl);
-  h->bytes = static_cast<std::size_t>(subtractWords(rt::payload(h), l.data(), nl, s.data(), ns)) *
-             kWordBytes;
-  return WordArray_::adopt(h);
+  MutableWordArray_ r = newWords(l.size());
+  (void)backend::bignat_sub(r, l, s);
+  mwaTrimZeroes_(r);
+  return std::move(r).freeze();
 }
 
 // The block of a multi-word value's limbs, writable when rt::isUnique says
