@@ -127,7 +127,7 @@ inline Word mulWordLoop(Word* r, const Word* a, Int n, Word w) noexcept {
 inline Int mulWordInPlace(rt::BlockHeader* h, Word* p, Int n, Word w) noexcept {
   if (rt::blockCapacity(h) <= static_cast<std::size_t>(n) * kWordBytes) return -1;
   const Word c =
-      n <= kMulWordLoopLimbs ? mulWordLoop(p, p, n, w) : backend::bignat_mul_word_in_place(p, n, w);
+      n <= kMulWordLoopLimbs ? mulWordLoop(p, p, n, w) : backend::bignat_mul_word_into(p, p, n, w);
   p[n] = c;
   return c != 0 ? n + 1 : n;
 }

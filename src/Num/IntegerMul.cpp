@@ -227,24 +227,22 @@ template <bool kShort>
 [[gnu::noinline]] IntegerRep mulBlockByWord(IntegerRep x, Int y) {
   if (kShort && x.h->bytes > kMulWordLoopLimbs * kWordBytes) return mulBlockByWord<false>(x, y);
   const bool negative = BorrowedInteger(x).get().isIN() != (y < 0);
+  const auto n = static_cast<Int>(x.h->bytes / kWordBytes);
+  rt::BlockHeader* h;
   if constexpr (kShort) {
-    const auto n = static_cast<Int>(x.h->bytes / kWordBytes);
-    rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(n + 1) * kWordBytes);
+    h = rt::takeBlock(static_cast<std::size_t>(n + 1) * kWordBytes);
     if (h == nullptr) return mulBlockByWord<false>(x, y);
-    Word* r = rt::payload(h);
-    const Word c = mulWordLoop(r, rt::payload(x.h), n, wordFromAbsInt_(y));
-    r[n] = c;
-    h->bytes = static_cast<std::size_t>(n + static_cast<Int>(c != 0)) * kWordBytes;
-    BigNat_ m = WordArray_::adopt(h);
-    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
   } else {
-    const BorrowedInteger bx(x);
-    const BigNat_& a = bx.get().magnitude();
-    MutableWordArray_ r = newWords(a.size() + 1);
-    backend::bignat_mul_word(r, a, wordFromAbsInt_(y));
-    BigNat_ m = std::move(r).freeze();
-    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+    h = newBlock(n + 1);
   }
+  Word* r = rt::payload(h);
+  const Word* a = rt::payload(x.h);
+  const Word c = kShort ? mulWordLoop(r, a, n, wordFromAbsInt_(y))
+                        : backend::bignat_mul_word_into(r, a, n, wordFromAbsInt_(y));
+  r[n] = c;
+  h->bytes = static_cast<std::size_t>(n + static_cast<Int>(c != 0)) * kWordBytes;
+  BigNat_ m = WordArray_::adopt(h);
+  return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
 }
 
 // The product of two signed words that overflows a word (neither is -1, so

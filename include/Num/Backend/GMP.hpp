@@ -151,10 +151,10 @@ NUMKIT_API void bignat_sqr(MutableWordArray_& r, const WordArray_& a) noexcept;
 // r = a * w; r has size a + 1 words.  A non-zero high limb goes to r's top
 // word; a zero one shrinks r by one word.  a is non-empty.
 NUMKIT_API void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept;
-// {p, n} *= w in place, for a block whose only reference the caller holds:
-// {p, n} becomes the low n limbs of the product; returns its high limb.
-// n >= 1.  The one kernel that writes over its input.
-NUMKIT_API Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept;
+// {r, n} = the low n limbs of {a, n} * w; returns the high limb.  n >= 1.
+// On raw limbs, for the callers that fill a block of their own; r may be a
+// (the product in place, in a block whose only reference the caller holds).
+NUMKIT_API Word bignat_mul_word_into(Word* r, const Word* a, Int n, Word w) noexcept;
 
 // ---------------------------------------------------------------------------
 // Division.  Quotients and remainders are not trimmed.

@@ -66,9 +66,9 @@ NUMKIT_API void bignat_mul(MutableWordArray_& r, const WordArray_& a, const Word
 NUMKIT_API void bignat_sqr(MutableWordArray_& r, const WordArray_& a);
 // r = a * w; r has size a + 1 words; a zero high limb shrinks r by one word.
 NUMKIT_API void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept;
-// {p, n} *= w in place: {p, n} becomes the low n limbs of the product;
-// returns its high limb.  n >= 1.
-NUMKIT_API Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept;
+// {r, n} = the low n limbs of {a, n} * w; returns the high limb.  n >= 1; r
+// may be a.
+NUMKIT_API Word bignat_mul_word_into(Word* r, const Word* a, Int n, Word w) noexcept;
 // One row of a schoolbook product: r += (a's limbs from k0 up) * w shifted
 // by off + k0 limbs.  r has room for size a + off + 1 limbs and the carry
 // out of them is zero.

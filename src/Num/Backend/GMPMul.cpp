@@ -119,9 +119,8 @@ void bignat_sqr(MutableWordArray_& r, const WordArray_& a) noexcept {
   c_mpn_sqr(r.data(), a.data(), a.size());
 }
 
-Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept {
-  assert(n >= 1);
-  return c_mpn_mul_1(p, p, n, w);
+Word bignat_mul_word_into(Word* r, const Word* a, Int n, Word w) noexcept {
+  return c_mpn_mul_1(r, a, n, w);
 }
 
 void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept {

@@ -634,9 +634,9 @@ void bignat_mul_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
   mwaWriteMostSignificant(r, core::mulLimbs1(r.data(), a.data(), a.size(), w));
 }
 
-Word bignat_mul_word_in_place(Word* p, Int n, Word w) noexcept {
-  assert(n >= 1);
-  return core::mulLimbs1(p, p, n, w);
+Word bignat_mul_word_into(Word* r, const Word* a, Int n, Word w) noexcept {
+  assert(n >= 1 && (r == a || separate(r, n, a, n)));
+  return core::mulLimbs1(r, a, n, w);
 }
 
 void bignat_mul_mul(MutableWordArray_& r, const WordArray_& a, Word w, Int off, Int k0) noexcept {
