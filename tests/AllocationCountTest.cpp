@@ -106,6 +106,34 @@ TEST(AllocationCount, RunningSumsReuseTheirBlock) {
 #endif
 }
 
+// A running product by a word, the step of a factorial, stays in the block
+// it holds while that has room, short or long; the values match products
+// taken into new blocks.
+TEST(AllocationCount, RunningProductsByAWordReuseTheirBlock) {
+#if NUMKIT_ASAN
+  GTEST_SKIP() << "malloc cannot be replaced under AddressSanitizer";
+#else
+  for (const int n : {3, 100}) {
+    // A first product takes a block with a limb of room for the carry.
+    Integer acc = limbs(n, false, 1) * 3;
+    Natural nacc = num::integerToNatural(acc) * 7u;
+    // Equal values in blocks of their own: a copy would share acc's block.
+    const Integer start = limbs(n, false, 1) * 3;
+    const Natural nstart = num::integerToNatural(start) * 7u;
+    const long steps = mallocsOf([&] {
+      for (int i = 0; i < 8; ++i) {
+        acc *= 3;
+        acc *= -5;
+        nacc *= 7u;
+      }
+    });
+    EXPECT_EQ(steps, 0) << n << " limbs";
+    EXPECT_EQ(acc, start * 2562890625) << n << " limbs";  // 15^8
+    EXPECT_EQ(nacc, nstart * 5764801u) << n << " limbs";  // 7^8
+  }
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
