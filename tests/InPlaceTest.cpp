@@ -121,6 +121,14 @@ TEST(InPlace, CompoundAssignmentMatchesMpzAndSparesSharedLimbs) {
     checkInteger(rng.coin(), x, rng.coin(), y);
     checkNatural(x, y);
   });
+  // Around the length where the sums in place leave the carry chain for the
+  // kernel.
+  forRandomOperands(2000, [](Rng& rng) {
+    const std::vector<Word> x = rng.limbs(28, 40);
+    const std::vector<Word> y = rng.limbs(28, 40);
+    checkInteger(rng.coin(), x, rng.coin(), y);
+    checkNatural(x, y);
+  });
 }
 
 // A running sum stays exact across the block boundaries it grows and shrinks

@@ -64,6 +64,12 @@ NUMKIT_API Int bignat_sub_word(MutableWordArray_& r, const WordArray_& a, Word w
 // Negative, zero or positive as a <, =, > b; a and b have the same size >= 1.
 // Reads only.
 NUMKIT_API Int bignat_compare(const WordArray_& a, const WordArray_& b) noexcept;
+// {r, na} = {a, na} + {b, nb} (resp. - {b, nb}, mod 2^(64 na)), na >= nb >=
+// 1; returns the carry (resp. borrow).  On raw limbs, for the sums written
+// into a block the caller holds alone: r may be a, or b when b has room for
+// na limbs, or separate from both.
+NUMKIT_API Word bignat_add_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept;
+NUMKIT_API Word bignat_sub_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept;
 
 }  // namespace backend::gmp
 NUMKIT_END_NAMESPACE

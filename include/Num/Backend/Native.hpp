@@ -56,6 +56,11 @@ NUMKIT_API Int bignat_sub(MutableWordArray_& r, const WordArray_& a, const WordA
 NUMKIT_API Int bignat_sub_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept;
 // Negative, zero or positive as a <, =, > b (same sizes).
 NUMKIT_API Int bignat_compare(const WordArray_& a, const WordArray_& b) noexcept;
+// {r, na} = {a, na} + {b, nb} (resp. - {b, nb}, mod 2^(64 na)), na >= nb >=
+// 1; returns the carry (resp. borrow).  r may be a, or b when b has room for
+// na limbs, or separate from both.
+NUMKIT_API Word bignat_add_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept;
+NUMKIT_API Word bignat_sub_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept;
 
 // ---------------------------------------------------------------------------
 // Products.

@@ -92,6 +92,13 @@ void bignat_add_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
   storeCarry(r, c_mpn_add_1(r.data(), a.data(), a.size(), w));
 }
 
+Word bignat_add_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  return c_mpn_add(r, a, na, b, nb);
+}
+Word bignat_sub_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  return c_mpn_sub(r, a, na, b, nb);
+}
+
 Int bignat_sub(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   assert(a.size() >= b.size() && b.size() >= 1 && r.size() == a.size());
   assert(separate(r.data(), r.size(), a.data(), a.size()) &&

@@ -46,6 +46,15 @@ void bignat_add_word(MutableWordArray_& r, const WordArray_& a, Word w) noexcept
   mwaInitArrayPlusWord(r, a, w);
 }
 
+Word bignat_add_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  assert(na >= nb && nb >= 1);
+  return wordsAddWord(r + nb, a + nb, na - nb, addLimbs(r, a, b, nb));
+}
+Word bignat_sub_into(Word* r, const Word* a, Int na, const Word* b, Int nb) noexcept {
+  assert(na >= nb && nb >= 1);
+  return wordsSubWord(r + nb, a + nb, na - nb, subLimbs(r, a, b, nb));
+}
+
 Int bignat_sub(MutableWordArray_& r, const WordArray_& a, const WordArray_& b) noexcept {
   const Int na = a.size();
   const Int nb = b.size();
