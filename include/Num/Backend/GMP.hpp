@@ -4,7 +4,9 @@
 // (the first argument) and reads normalised input magnitudes.  Kernels raise
 // nothing: zero divisors, underflow and the like are settled by the layers
 // above before a kernel runs.  A kernel's output array is its own: it shares
-// no word with any input.
+// no word with any input.  The exceptions are the *_into kernels on raw limbs
+// (bignat_add_into, bignat_sub_into, bignat_mul_word_into), which write into a
+// block the caller holds and may work in place, as each one's comment states.
 //
 // The c_mpn_* bindings work on raw limb pointers and sizes and return exactly
 // what the GMP function of the same name returns, under GMP's overlap rule:

@@ -4,7 +4,8 @@
 // the results of the GMP kernel of the same name (Num/Backend/GMP.hpp), so the
 // layers above see the same values in both builds.  Where a native kernel
 // differs in a way only its direct callers can see, its comment says so.
-// Outputs share no limb with an input.  Kernels that need scratch space or
+// Outputs share no limb with an input, except where a *_into kernel on raw
+// limbs says it may work in place.  Kernels that need scratch space or
 // work through the number types allocate, so they may raise std::bad_alloc;
 // the others are noexcept.
 #pragma once
