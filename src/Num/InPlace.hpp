@@ -302,14 +302,20 @@ template <bool kShort>
   return h;
 }
 
-// a + b for non-empty magnitudes, in one new block: by the carry chain up to
-// kChainSumLimbs limbs, by the kernel beyond.
-inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
-  if (rt::BlockHeader* h = sumOfBlocks<false>(a.block(), b.block())) return WordArray_::adopt(h);
+// a + b for non-empty magnitudes, in one new block, by the kernel: for sums
+// that sumOfBlocks<false> turned down.
+inline BigNat_ sumByKernel(const BigNat_& a, const BigNat_& b) {
   const bool aLonger = a.size() >= b.size();
   MutableWordArray_ r = newWords((aLonger ? a : b).size() + 1);
   backend::bignat_add(r, aLonger ? a : b, aLonger ? b : a);
   return std::move(r).freeze();
+}
+
+// a + b for non-empty magnitudes, in one new block: by the carry chain up to
+// kChainSumLimbs limbs, by the kernel beyond.
+inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
+  if (rt::BlockHeader* h = sumOfBlocks<false>(a.block(), b.block())) return WordArray_::adopt(h);
+  return sumByKernel(a, b);
 }
 
 // {r, nl} = {lp, nl} - {sp, ns} for {lp, nl} > {sp, ns}, ns <= nl; returns
@@ -356,12 +362,9 @@ template <bool kShort>
   return h;
 }
 
-// l - s for non-empty magnitudes l > s, trimmed, in one new block: by the
-// borrow chain up to kChainSumLimbs limbs, by the kernel beyond.
-inline BigNat_ differenceOfMagnitudes(const BigNat_& l, const BigNat_& s) {
-  if (rt::BlockHeader* h = differenceOfBlocks<false>(l.block(), s.block())) {
-    return WordArray_::adopt(h);
-  }
+// l - s for non-empty magnitudes l > s, trimmed, in one new block, by the
+// kernel: for differences that differenceOfBlocks<false> turned down.
+inline BigNat_ differenceByKernel(const BigNat_& l, const BigNat_& s) {
   MutableWordArray_ r = newWords(l.size());
   (void)backend::bignat_sub(r, l, s);
   mwaTrimZeroes_(r);

@@ -457,9 +457,10 @@ void integerSubAssignSlow(Integer& x, IntegerRep yr) {
 namespace {
 
 // The value of (l - s), negated when `negative`, for multi-word magnitudes
-// l > s: the sum of two values of opposite signs, demoted.
+// l > s too long for the borrow chain: the sum of two values of opposite
+// signs, demoted.
 [[gnu::noinline]] Integer signedDifference(bool negative, const BigNat_& l, const BigNat_& s) {
-  BigNat_ m = differenceOfMagnitudes(l, s);
+  BigNat_ m = differenceByKernel(l, s);
   // Only a difference of one limb or none can fit a signed word.
   if (m.size() <= 1) return fromMagnitude(negative, std::move(m));
   return negative ? IN(std::move(m)) : IP(std::move(m));
@@ -520,7 +521,7 @@ template <bool kShort>
     return sumOfSameSigns<false>(x, y);
   } else {
     const Borrowed bx(x), by(y);
-    BigNat_ m = sumOfMagnitudes(bx.get().magnitude(), by.get().magnitude());
+    BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
     return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
   }
 }

@@ -212,7 +212,7 @@ template <bool kShort>
   } else {
     const Borrowed ba(a), bb(b);
     return NaturalAccess::release(
-        naturalFromBigNat_(differenceOfMagnitudes(ba.get().bigNat(), bb.get().bigNat())));
+        naturalFromBigNat_(differenceByKernel(ba.get().bigNat(), bb.get().bigNat())));
   }
 }
 
