@@ -9,6 +9,9 @@
 
 #include <cassert>
 #include <utility>
+#if defined(__x86_64__)
+#include <x86intrin.h>
+#endif
 
 #include "BlockLists.hpp"
 #include "Num/Backend.hpp"
@@ -239,67 +242,120 @@ inline rt::BlockHeader* newBlock(Int n) { return rt::newBlockBytes(rt::wordBlock
 // As newWordArray_, with the block from newBlock.
 inline MutableWordArray_ newWords(Int n) { return MutableWordArray_::adopt(newBlock(n)); }
 
-// {r, nl} = {lp, nl} + {sp, ns} for ns <= nl, by a plain loop that needs few
-// registers (for a few limbs); returns the carry.  r is separate from both.
-[[gnu::always_inline]] inline Word addShortWords(Word* r, const Word* lp, Int nl, const Word* sp,
-                                                 Int ns) noexcept {
-  Word c = 0;
-  Int i = 0;
-  for (; i < ns; ++i) {
-    const Word t = lp[i] + sp[i];
-    const Word u = t + c;
-    c = static_cast<Word>(t < sp[i]) | static_cast<Word>(u < t);
-    r[i] = u;
+// The longest operands of the short sums and differences below: four limbs,
+// the smallest block's room.
+inline constexpr Int kShortLimbs = 4;
+
+// r = x + y + c or x - y - c (c is 0 or 1) over one limb; c becomes the carry
+// or borrow out.  The x86-64 forms keep the flag in the processor's carry,
+// so that a chain of them is one add and adcs.
+template <bool kSubtract>
+[[gnu::always_inline]] inline Word limbStep(Word x, Word y, unsigned char& c) noexcept {
+#if defined(__x86_64__)
+  unsigned long long r;
+  c = kSubtract ? _subborrow_u64(c, x, y, &r) : _addcarry_u64(c, x, y, &r);
+  return r;
+#else
+  if constexpr (kSubtract) {
+    const Word d = x - y;
+    const Word r = d - c;
+    c = static_cast<unsigned char>((x < y) | (d < c));
+    return r;
+  } else {
+    const Word s = x + y;
+    const Word r = s + c;
+    c = static_cast<unsigned char>((s < x) | (r < s));
+    return r;
   }
-  for (; i < nl; ++i) {
-    const Word u = lp[i] + c;
-    c = static_cast<Word>(u < c);
-    r[i] = u;
+#endif
+}
+
+// {p, la} = {x, la} + {y, lb} or {x, la} - {y, lb}, sizes in bytes,
+// lb <= la <= kShortLimbs limbs; returns the carry or borrow out of the
+// top.  Operands of one size, the common case, take one straight chain.
+template <bool kSubtract>
+[[gnu::always_inline]] inline unsigned char shortChain(Word* p, const Word* x, std::size_t la,
+                                                       const Word* y, std::size_t lb) noexcept {
+  unsigned char c = 0;
+  if (la == lb) {
+    switch (la / kWordBytes) {
+      case 4:
+        p[0] = limbStep<kSubtract>(x[0], y[0], c);
+        p[1] = limbStep<kSubtract>(x[1], y[1], c);
+        p[2] = limbStep<kSubtract>(x[2], y[2], c);
+        p[3] = limbStep<kSubtract>(x[3], y[3], c);
+        return c;
+      case 3:
+        p[0] = limbStep<kSubtract>(x[0], y[0], c);
+        p[1] = limbStep<kSubtract>(x[1], y[1], c);
+        p[2] = limbStep<kSubtract>(x[2], y[2], c);
+        return c;
+      case 2:
+        p[0] = limbStep<kSubtract>(x[0], y[0], c);
+        p[1] = limbStep<kSubtract>(x[1], y[1], c);
+        return c;
+      default:
+        p[0] = limbStep<kSubtract>(x[0], y[0], c);
+        return c;
+    }
+  }
+  // y is shorter: x alone from its size on.
+  p[0] = limbStep<kSubtract>(x[0], y[0], c);
+  p[1] = limbStep<kSubtract>(x[1], lb > kWordBytes ? y[1] : 0, c);
+  if (la > 2 * kWordBytes) {
+    p[2] = limbStep<kSubtract>(x[2], lb > 2 * kWordBytes ? y[2] : 0, c);
+    if (la > 3 * kWordBytes) p[3] = limbStep<kSubtract>(x[3], 0, c);
   }
   return c;
 }
 
 // The sum of the non-empty magnitudes in blocks a and b, in a new block,
 // straight on the blocks, for the slow paths of Natural and Integer sums.
-// kShort: only a sum that fits the smallest block (up to three limbs), the
-// common case, whose block comes from the thread's list without a call, so
-// that its caller needs no frame; null for any other.  Otherwise any sum of
-// up to kChainSumLimbs limbs; null for a longer one.
+// kShort: only operands of up to kShortLimbs limbs, the common case, added
+// in registers into a block from the thread's lists without a call, so that
+// the caller needs no frame; null for any other sum, or when the list is
+// empty.  Otherwise any sum of up to kChainSumLimbs limbs; null for a longer
+// one.
 template <bool kShort>
 [[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
                                                            const rt::BlockHeader* b) {
-  // A short sum has operands of at most three limbs; testing both before
-  // anything else lets the compiler leave longer ones before any frame.
-  constexpr std::size_t kShortBytes = rt::kMinCapacityBytes - kWordBytes;
-  if (kShort && (a->bytes > kShortBytes || b->bytes > kShortBytes)) return nullptr;
-  if (a->bytes < b->bytes) std::swap(a, b);
-  const auto nl = static_cast<Int>(a->bytes / kWordBytes);
-  const auto ns = static_cast<Int>(b->bytes / kWordBytes);
-  rt::BlockHeader* h;
   if constexpr (kShort) {
-    const auto bytes = static_cast<std::size_t>(nl + 1) * kWordBytes;
-    h = bytes <= rt::kMinCapacityBytes ? rt::takeSmallBlock(bytes) : nullptr;
+    // Testing both sizes before anything else lets the compiler leave longer
+    // operands before any frame.
+    constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
+    if (a->bytes > kShortBytes || b->bytes > kShortBytes) return nullptr;
+    if (a->bytes < b->bytes) std::swap(a, b);
+    const std::size_t la = a->bytes;
+    const std::size_t lb = b->bytes;
+    // Room for a carry out of the longer operand: the smallest block, or the
+    // next class's for four limbs.
+    rt::BlockHeader* h = la < kShortBytes ? rt::takeSmallBlock(la + kWordBytes)
+                                          : rt::takeListedBlock(la + kWordBytes);
     if (h == nullptr) return nullptr;
+    Word* p = rt::payload(h);
+    const Word* x = rt::payload(a);
+    const Word* y = rt::payload(b);
+    const unsigned char c = shortChain<false>(p, x, la, y, lb);
+    p[la / kWordBytes] = c;
+    h->bytes = la + (c != 0 ? kWordBytes : 0);
+    return h;
   } else {
+    if (a->bytes < b->bytes) std::swap(a, b);
+    const auto nl = static_cast<Int>(a->bytes / kWordBytes);
+    const auto ns = static_cast<Int>(b->bytes / kWordBytes);
     if (nl > kChainSumLimbs) return nullptr;
-    h = newBlock(nl + 1);
-  }
-  Word* p = rt::payload(h);
-  const Word* lp = rt::payload(a);
-  const Word* sp = rt::payload(b);
-  Word c;
-  if constexpr (kShort) {
-    c = addShortWords(p, lp, nl, sp, ns);
-  } else {
-    c = wordsAddNInline(p, lp, sp, ns);
+    rt::BlockHeader* h = newBlock(nl + 1);
+    Word* p = rt::payload(h);
+    const Word* lp = rt::payload(a);
+    Word c = wordsAddNInline(p, lp, rt::payload(b), ns);
     for (Int i = ns; i < nl; ++i) {
       p[i] = lp[i] + c;
       c = static_cast<Word>(p[i] < c);
     }
+    p[nl] = c;
+    h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+    return h;
   }
-  p[nl] = c;
-  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
-  return h;
 }
 
 // a + b for non-empty magnitudes, in one new block, by the kernel: for sums
@@ -337,33 +393,46 @@ inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b
                       static_cast<Int>(b->bytes / kWordBytes));
 }
 
-// l - s for the magnitudes in blocks l > s, in a new block, its size
-// trimmed (one limb or more), for the slow paths of Natural and Integer
-// differences.  kShort: both of at most four limbs, in a block from the
-// thread's list of the smallest blocks, with no call, so that its callers
-// need no frame; null when the list is empty.
-// Otherwise any l of up to kChainSumLimbs limbs; null for a longer one.
-template <bool kShort>
-[[gnu::always_inline]] inline rt::BlockHeader* differenceOfBlocks(const rt::BlockHeader* l,
-                                                                  const rt::BlockHeader* s) {
+// |a - b| for the magnitudes in blocks a and b of up to kShortLimbs limbs
+// each, in a block from the thread's list of the smallest blocks, with no
+// call, so that its callers need no frame; its size trimmed (0 when a = b).
+// `swapped` tells whether b > a.  Null when the list is empty.  No
+// comparison first: operands of one size are subtracted, and subtracted the
+// other way round when that borrows out of the top.
+[[gnu::always_inline]] inline rt::BlockHeader* shortDifferenceOfBlocks(const rt::BlockHeader* a,
+                                                                       const rt::BlockHeader* b,
+                                                                       bool& swapped) {
+  assert(a->bytes <= kShortLimbs * kWordBytes && b->bytes <= kShortLimbs * kWordBytes);
+  swapped = a->bytes < b->bytes;
+  if (swapped) std::swap(a, b);
+  const std::size_t la = a->bytes;
+  rt::BlockHeader* h = rt::takeSmallBlock(la);
+  if (h == nullptr) return nullptr;
+  Word* p = rt::payload(h);
+  if (shortChain<true>(p, rt::payload(a), la, rt::payload(b), b->bytes) != 0) {
+    swapped = true;  // only with sizes equal
+    (void)shortChain<true>(p, rt::payload(b), la, rt::payload(a), la);
+  }
+  h->bytes =
+      static_cast<std::size_t>(trimmedSize(p, static_cast<Int>(la / kWordBytes))) * kWordBytes;
+  return h;
+}
+
+// l - s for the magnitudes in blocks l > s of any size up to kChainSumLimbs
+// limbs, in a new block, its size trimmed (one limb or more), for the slow
+// paths of Natural and Integer differences; null for a longer l.
+inline rt::BlockHeader* differenceOfBlocks(const rt::BlockHeader* l, const rt::BlockHeader* s) {
   const auto nl = static_cast<Int>(l->bytes / kWordBytes);
   const auto ns = static_cast<Int>(s->bytes / kWordBytes);
-  rt::BlockHeader* h;
-  if constexpr (kShort) {
-    assert(l->bytes <= rt::kMinCapacityBytes);
-    h = rt::takeSmallBlock(l->bytes);
-    if (h == nullptr) return nullptr;
-  } else {
-    if (nl > kChainSumLimbs) return nullptr;
-    h = newBlock(nl);
-  }
+  if (nl > kChainSumLimbs) return nullptr;
+  rt::BlockHeader* h = newBlock(nl);
   const Int n = subtractWords(rt::payload(h), rt::payload(l), nl, rt::payload(s), ns);
   h->bytes = static_cast<std::size_t>(n) * kWordBytes;
   return h;
 }
 
 // l - s for non-empty magnitudes l > s, trimmed, in one new block, by the
-// kernel: for differences that differenceOfBlocks<false> turned down.
+// kernel: for differences that differenceOfBlocks turned down.
 inline BigNat_ differenceByKernel(const BigNat_& l, const BigNat_& s) {
   MutableWordArray_ r = newWords(l.size());
   (void)backend::bignat_sub(r, l, s);

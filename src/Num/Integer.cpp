@@ -468,21 +468,15 @@ namespace {
 
 // The sum of two multi-word values of opposite signs, straight on the
 // reps' blocks: the larger magnitude less the smaller, with the larger's
-// sign.  kShort: magnitudes of up to four limbs, whose block comes from the
-// thread's list with no call and no frame; any other pair jumps to the
-// general form.
-template <bool kShort>
+// sign.  Any pair that differenceOfShortSigns turns down.
 [[gnu::noinline]] IntegerRep differenceOfSigns(IntegerRep x, IntegerRep y) {
-  if (kShort && (x.h->bytes > rt::kMinCapacityBytes || y.h->bytes > rt::kMinCapacityBytes)) {
-    return differenceOfSigns<false>(x, y);
-  }
   const Ordering o = compareBlocks(x.h, y.h);
   if (o == Ordering::EQ) return {0, nullptr};
   const bool xLarger = o == Ordering::GT;
   const rt::BlockHeader* l = xLarger ? x.h : y.h;
   const rt::BlockHeader* s = xLarger ? y.h : x.h;
   const bool negative = Borrowed(x).get().isIN() == xLarger;
-  if (rt::BlockHeader* h = differenceOfBlocks<kShort>(l, s)) {
+  if (rt::BlockHeader* h = differenceOfBlocks(l, s)) {
     const Word low = rt::payload(h)[0];
     // One limb fits a signed word below 2^63, and at 2^63 when negative.
     if (h->bytes == kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
@@ -492,16 +486,33 @@ template <bool kShort>
     BigNat_ m = WordArray_::adopt(h);
     return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
   }
-  if constexpr (kShort) {
-    return differenceOfSigns<false>(x, y);
-  } else {
-    const Borrowed bx(x), by(y);
-    const BigNat_& a = bx.get().magnitude();
-    const BigNat_& b = by.get().magnitude();
-    return IntegerAccess::release(signedDifference(negative, xLarger ? a : b, xLarger ? b : a));
-  }
+  const Borrowed bx(x), by(y);
+  const BigNat_& a = bx.get().magnitude();
+  const BigNat_& b = by.get().magnitude();
+  return IntegerAccess::release(signedDifference(negative, xLarger ? a : b, xLarger ? b : a));
 }
 
+// differenceOfSigns for magnitudes of up to four limbs, the common case,
+// with no frame: the block comes from the thread's list and the order from
+// the subtraction itself.  Longer pairs, and an empty list, go to the
+// general form.
+[[gnu::noinline]] IntegerRep differenceOfShortSigns(IntegerRep x, IntegerRep y) {
+  constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
+  if (x.h->bytes > kShortBytes || y.h->bytes > kShortBytes) return differenceOfSigns(x, y);
+  bool swapped;
+  rt::BlockHeader* h = shortDifferenceOfBlocks(x.h, y.h, swapped);
+  if (h == nullptr) return differenceOfSigns(x, y);
+  // The larger magnitude's sign: x's tag, flipped when y's is larger.
+  const Int tag = x.w ^ static_cast<Int>(swapped);
+  const bool negative = Borrowed(IntegerRep{tag, h}).get().isIN();
+  const Word low = rt::payload(h)[0];  // 0 for a zero difference
+  // Zero and one limb below 2^63 (at 2^63 when negative) fit a signed word.
+  if (h->bytes <= kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
+    rt::recycle(h);
+    return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
+  }
+  return {tag, h};
+}
 // x + (-1)^negateY y with a signed word among the operands.
 template <bool negateY>
 [[gnu::noinline]] IntegerRep addGeneral(IntegerRep x, IntegerRep y) {
@@ -532,12 +543,12 @@ template <bool kShort>
 // for equal signs.
 IntegerRep integerAddSlow(IntegerRep x, IntegerRep y) {
   if (x.h == nullptr || y.h == nullptr) return addGeneral<false>(x, y);
-  return x.w == y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns<true>(x, y);
+  return x.w == y.w ? sumOfSameSigns<true>(x, y) : differenceOfShortSigns(x, y);
 }
 
 IntegerRep integerSubSlow(IntegerRep x, IntegerRep y) {
   if (x.h == nullptr || y.h == nullptr) return addGeneral<true>(x, y);
-  return x.w != y.w ? sumOfSameSigns<true>(x, y) : differenceOfSigns<true>(x, y);
+  return x.w != y.w ? sumOfSameSigns<true>(x, y) : differenceOfShortSigns(x, y);
 }
 
 IntegerRep integerNegateSlow(IntegerRep x) noexcept {

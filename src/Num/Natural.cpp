@@ -185,14 +185,9 @@ NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
 namespace {
 
 // a - b for two multi-word values, raising num::Underflow when a < b,
-// straight on their blocks.  kShort: values of up to four limbs, whose block
-// comes from the thread's list with no call and no frame; any other pair
-// jumps to the general form.
-template <bool kShort>
+// straight on their blocks: any pair that differenceOfShortMultiWords turns
+// down.
 [[gnu::noinline]] NaturalRep differenceOfMultiWords(NaturalRep a, NaturalRep b) {
-  if (kShort && (a.h->bytes > rt::kMinCapacityBytes || b.h->bytes > rt::kMinCapacityBytes)) {
-    return differenceOfMultiWords<false>(a, b);
-  }
   switch (compareBlocks(a.h, b.h)) {
     case Ordering::LT:
       raiseUnderflow();
@@ -201,25 +196,38 @@ template <bool kShort>
     case Ordering::GT:
       break;
   }
-  if (rt::BlockHeader* h = differenceOfBlocks<kShort>(a.h, b.h)) {
+  if (rt::BlockHeader* h = differenceOfBlocks(a.h, b.h)) {
     if (h->bytes > kWordBytes) return {0, h};
     const Word w = rt::payload(h)[0];
     rt::recycle(h);
     return {w, nullptr};
   }
-  if constexpr (kShort) {
-    return differenceOfMultiWords<false>(a, b);
-  } else {
-    const Borrowed ba(a), bb(b);
-    return NaturalAccess::release(
-        naturalFromBigNat_(differenceByKernel(ba.get().bigNat(), bb.get().bigNat())));
-  }
+  const Borrowed ba(a), bb(b);
+  return NaturalAccess::release(
+      naturalFromBigNat_(differenceByKernel(ba.get().bigNat(), bb.get().bigNat())));
+}
+
+// differenceOfMultiWords for values of up to four limbs, the common case,
+// with no frame: the block comes from the thread's list and the order from
+// the subtraction itself.  Longer pairs, and an empty list, go to the
+// general form.
+[[gnu::noinline]] NaturalRep differenceOfShortMultiWords(NaturalRep a, NaturalRep b) {
+  constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
+  if (a.h->bytes > kShortBytes || b.h->bytes > kShortBytes) return differenceOfMultiWords(a, b);
+  bool swapped;
+  rt::BlockHeader* h = shortDifferenceOfBlocks(a.h, b.h, swapped);
+  if (h == nullptr) return differenceOfMultiWords(a, b);
+  if (!swapped && h->bytes > kWordBytes) return {0, h};
+  const Word w = rt::payload(h)[0];  // 0 for a zero difference
+  rt::recycle(h);
+  if (swapped) raiseUnderflow();
+  return {w, nullptr};
 }
 
 }  // namespace
 
 NaturalRep naturalSubThrowSlow(NaturalRep ar, NaturalRep br) {
-  if (ar.h != nullptr && br.h != nullptr) return differenceOfMultiWords<true>(ar, br);
+  if (ar.h != nullptr && br.h != nullptr) return differenceOfShortMultiWords(ar, br);
   const Borrowed ba(ar), bb(br);
   std::optional<Natural> r = subExact(ba.get(), bb.get());
   if (!r) raiseUnderflow();
