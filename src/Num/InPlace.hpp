@@ -311,11 +311,11 @@ template <bool kSubtract>
 
 // The sum of the non-empty magnitudes in blocks a and b, in a new block,
 // straight on the blocks, for the slow paths of Natural and Integer sums.
-// kShort: only operands of up to kShortLimbs limbs, the common case, added
-// in registers into a block from the thread's lists without a call, so that
-// the caller needs no frame; null for any other sum, or when the list is
-// empty.  Otherwise any sum of up to kChainSumLimbs limbs; null for a longer
-// one.
+// The block comes from the thread's lists without a call, so that the
+// caller needs no frame; null when the list is empty.  kShort: only operands
+// of up to kShortLimbs limbs, the common case, by one straight chain; null
+// for any other sum.  Otherwise any sum of up to kChainSumLimbs limbs; null
+// for a longer one.
 template <bool kShort>
 [[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
                                                            const rt::BlockHeader* b) {
@@ -344,7 +344,8 @@ template <bool kShort>
     const auto nl = static_cast<Int>(a->bytes / kWordBytes);
     const auto ns = static_cast<Int>(b->bytes / kWordBytes);
     if (nl > kChainSumLimbs) return nullptr;
-    rt::BlockHeader* h = newBlock(nl + 1);
+    rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(nl + 1) * kWordBytes);
+    if (h == nullptr) return nullptr;
     Word* p = rt::payload(h);
     const Word* lp = rt::payload(a);
     Word c = wordsAddNInline(p, lp, rt::payload(b), ns);
@@ -420,12 +421,15 @@ inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b
 
 // l - s for the magnitudes in blocks l > s of any size up to kChainSumLimbs
 // limbs, in a new block, its size trimmed (one limb or more), for the slow
-// paths of Natural and Integer differences; null for a longer l.
+// paths of Natural and Integer differences: as shortDifferenceOfBlocks, with
+// the block from the thread's lists without a call; null when the list is
+// empty or l is longer.
 inline rt::BlockHeader* differenceOfBlocks(const rt::BlockHeader* l, const rt::BlockHeader* s) {
   const auto nl = static_cast<Int>(l->bytes / kWordBytes);
   const auto ns = static_cast<Int>(s->bytes / kWordBytes);
   if (nl > kChainSumLimbs) return nullptr;
-  rt::BlockHeader* h = newBlock(nl);
+  rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(nl) * kWordBytes);
+  if (h == nullptr) return nullptr;
   const Int n = subtractWords(rt::payload(h), rt::payload(l), nl, rt::payload(s), ns);
   h->bytes = static_cast<std::size_t>(n) * kWordBytes;
   return h;

@@ -466,30 +466,38 @@ namespace {
   return negative ? IN(std::move(m)) : IP(std::move(m));
 }
 
+// The sum of two multi-word values of opposite signs, |x| > |y| when
+// xLarger, |x| < |y| otherwise, by the kernel: what differenceOfSigns
+// leaves.
+[[gnu::noinline]] IntegerRep differenceOfSignsByKernel(IntegerRep x, IntegerRep y, bool xLarger) {
+  const Borrowed bx(x), by(y);
+  const BigNat_& a = bx.get().magnitude();
+  const BigNat_& b = by.get().magnitude();
+  return IntegerAccess::release(
+      signedDifference(bx.get().isIN() == xLarger, xLarger ? a : b, xLarger ? b : a));
+}
+
 // The sum of two multi-word values of opposite signs, straight on the
 // reps' blocks: the larger magnitude less the smaller, with the larger's
-// sign.  Any pair that differenceOfShortSigns turns down.
+// sign, in a block from the thread's lists.  Any pair that
+// differenceOfShortSigns turns down; longer ones, and an empty list, go to
+// the kernel's form.
 [[gnu::noinline]] IntegerRep differenceOfSigns(IntegerRep x, IntegerRep y) {
   const Ordering o = compareBlocks(x.h, y.h);
   if (o == Ordering::EQ) return {0, nullptr};
   const bool xLarger = o == Ordering::GT;
-  const rt::BlockHeader* l = xLarger ? x.h : y.h;
-  const rt::BlockHeader* s = xLarger ? y.h : x.h;
-  const bool negative = Borrowed(x).get().isIN() == xLarger;
-  if (rt::BlockHeader* h = differenceOfBlocks(l, s)) {
-    const Word low = rt::payload(h)[0];
-    // One limb fits a signed word below 2^63, and at 2^63 when negative.
-    if (h->bytes == kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
-      rt::recycle(h);
-      return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
-    }
-    BigNat_ m = WordArray_::adopt(h);
-    return IntegerAccess::release(negative ? IN(std::move(m)) : IP(std::move(m)));
+  rt::BlockHeader* h = differenceOfBlocks(xLarger ? x.h : y.h, xLarger ? y.h : x.h);
+  if (h == nullptr) return differenceOfSignsByKernel(x, y, xLarger);
+  // The larger magnitude's sign: x's tag, flipped when y's is larger.
+  const Int tag = x.w ^ static_cast<Int>(!xLarger);
+  const bool negative = Borrowed(IntegerRep{tag, h}).get().isIN();
+  const Word low = rt::payload(h)[0];
+  // One limb fits a signed word below 2^63, and at 2^63 when negative.
+  if (h->bytes == kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
+    rt::recycle(h);
+    return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
   }
-  const Borrowed bx(x), by(y);
-  const BigNat_& a = bx.get().magnitude();
-  const BigNat_& b = by.get().magnitude();
-  return IntegerAccess::release(signedDifference(negative, xLarger ? a : b, xLarger ? b : a));
+  return {tag, h};
 }
 
 // differenceOfSigns for magnitudes of up to four limbs, the common case,
@@ -513,6 +521,7 @@ namespace {
   }
   return {tag, h};
 }
+
 // x + (-1)^negateY y with a signed word among the operands.
 template <bool negateY>
 [[gnu::noinline]] IntegerRep addGeneral(IntegerRep x, IntegerRep y) {
@@ -521,19 +530,26 @@ template <bool negateY>
                                         : addImpl(bx.get(), by.get()));
 }
 
+// The sum of two multi-word magnitudes of one sign, by the kernel: what
+// sumOfSameSigns<false> leaves.
+[[gnu::noinline]] IntegerRep sumOfSameSignsByKernel(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
+  return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
+}
+
 // The sum of two multi-word magnitudes of one sign, x's, straight on the
-// reps' blocks: one new block, nothing to demote, no view and no screening.
-// kShort: sums that fit the smallest block, the common case, with no frame;
-// any other sum jumps to the general form.
+// reps' blocks: one new block from the thread's lists, nothing to demote, no
+// view and no screening.  kShort: operands of up to four limbs, the common
+// case; any other sum jumps to the general form, and longer sums, or an
+// empty list, to the kernel's.
 template <bool kShort>
 [[gnu::noinline]] IntegerRep sumOfSameSigns(IntegerRep x, IntegerRep y) {
   if (rt::BlockHeader* h = sumOfBlocks<kShort>(x.h, y.h)) return {x.w, h};  // x's sign and tag
   if constexpr (kShort) {
     return sumOfSameSigns<false>(x, y);
   } else {
-    const Borrowed bx(x), by(y);
-    BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
-    return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
+    return sumOfSameSignsByKernel(x, y);
   }
 }
 

@@ -184,9 +184,18 @@ NaturalRep naturalAddSlow(NaturalRep a, NaturalRep b) {
 
 namespace {
 
+// a - b for multi-word values a > b by the kernel: what
+// differenceOfMultiWords leaves.
+[[gnu::noinline]] NaturalRep differenceOfMultiWordsByKernel(NaturalRep a, NaturalRep b) {
+  const Borrowed ba(a), bb(b);
+  return NaturalAccess::release(
+      naturalFromBigNat_(differenceByKernel(ba.get().bigNat(), bb.get().bigNat())));
+}
+
 // a - b for two multi-word values, raising num::Underflow when a < b,
-// straight on their blocks: any pair that differenceOfShortMultiWords turns
-// down.
+// straight on their blocks, in a block from the thread's lists: any pair
+// that differenceOfShortMultiWords turns down; longer ones, and an empty
+// list, go to the kernel's form.
 [[gnu::noinline]] NaturalRep differenceOfMultiWords(NaturalRep a, NaturalRep b) {
   switch (compareBlocks(a.h, b.h)) {
     case Ordering::LT:
@@ -196,15 +205,12 @@ namespace {
     case Ordering::GT:
       break;
   }
-  if (rt::BlockHeader* h = differenceOfBlocks(a.h, b.h)) {
-    if (h->bytes > kWordBytes) return {0, h};
-    const Word w = rt::payload(h)[0];
-    rt::recycle(h);
-    return {w, nullptr};
-  }
-  const Borrowed ba(a), bb(b);
-  return NaturalAccess::release(
-      naturalFromBigNat_(differenceByKernel(ba.get().bigNat(), bb.get().bigNat())));
+  rt::BlockHeader* h = differenceOfBlocks(a.h, b.h);
+  if (h == nullptr) return differenceOfMultiWordsByKernel(a, b);
+  if (h->bytes > kWordBytes) return {0, h};
+  const Word w = rt::payload(h)[0];
+  rt::recycle(h);
+  return {w, nullptr};
 }
 
 // differenceOfMultiWords for values of up to four limbs, the common case,
