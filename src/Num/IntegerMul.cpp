@@ -198,25 +198,74 @@ constexpr Int kInlineMulLimbs = kMulWordsLimbs;
 }
 
 // x * y for two multi-word values in different blocks (a square goes to
-// squareOfBlock): the product straight into a new block, from the thread's
-// lists when they hold one, and the tag from the two tags.  kShort: both of
-// at most kInlineMulLimbs limbs, multiplied by the unrolled rows; otherwise
-// by the kernel, in a function of its own that keeps only a small frame.
-template <bool kShort>
-[[gnu::noinline]] IntegerRep mulBlocks(IntegerRep x, IntegerRep y) {
+// squareOfBlock) by the kernel: the product straight into a new block, and
+// the tag from the two tags.
+[[gnu::noinline]] IntegerRep mulBlocksByKernel(IntegerRep x, IntegerRep y) {
   if (x.h->bytes < y.h->bytes) std::swap(x, y);
   const auto na = static_cast<Int>(x.h->bytes / kWordBytes);
   const auto nb = static_cast<Int>(y.h->bytes / kWordBytes);
   MutableWordArray_ r = MutableWordArray_::adopt(newBlock(na + nb));
-  if constexpr (kShort) {
-    mulWords(r.data(), rt::payload(x.h), na, rt::payload(y.h), nb);
-  } else {
+  {
     const BorrowedInteger bx(x), by(y);
     backend::bignat_mul(r, bx.get().magnitude(), by.get().magnitude());
   }
   if (r[na + nb - 1] == 0) r.setSize(na + nb - 1);
   BigNat_ m = std::move(r).freeze();
   return IntegerAccess::release(x.w == y.w ? IP(std::move(m)) : IN(std::move(m)));
+}
+
+// x * y for two multi-word values of one or two limbs each in different
+// blocks, the common short product: all four limb products in registers,
+// into the smallest block from the thread's list, with no call and no frame;
+// an empty list goes to the kernel's form.
+[[gnu::noinline]] IntegerRep mulTwoLimbBlocks(IntegerRep x, IntegerRep y) {
+  using Wide = detail::DoubleWord;
+  const Word* a = rt::payload(x.h);
+  const Word* b = rt::payload(y.h);
+  const std::size_t bytes = x.h->bytes + y.h->bytes;
+  const Word a1 = x.h->bytes > kWordBytes ? a[1] : 0;
+  const Word b1 = y.h->bytes > kWordBytes ? b[1] : 0;
+  rt::BlockHeader* h = rt::takeSmallBlock(bytes);
+  if (h == nullptr) return mulBlocksByKernel(x, y);
+  const Wide p00 = static_cast<Wide>(a[0]) * b[0];
+  const Wide p01 = static_cast<Wide>(a[0]) * b1;
+  const Wide p10 = static_cast<Wide>(a1) * b[0];
+  const Wide p11 = static_cast<Wide>(a1) * b1;
+  const auto lo = [](Wide t) { return static_cast<Word>(t); };
+  const auto hi = [](Wide t) { return static_cast<Word>(t >> 64); };
+  // The four products at their places, summed by two carry chains; the
+  // whole fits four limbs, so the top limb takes the last carries exactly.
+  unsigned char c = 0;
+  Word r1 = limbStep<false>(hi(p00), lo(p01), c);
+  Word r2 = limbStep<false>(hi(p01), lo(p11), c);
+  Word r3 = hi(p11) + c;
+  c = 0;
+  r1 = limbStep<false>(r1, lo(p10), c);
+  r2 = limbStep<false>(r2, hi(p10), c);
+  r3 += c;
+  Word* r = rt::payload(h);
+  r[0] = lo(p00);
+  r[1] = r1;
+  r[2] = r2;
+  r[3] = r3;
+  if (r[bytes / kWordBytes - 1] == 0) h->bytes = bytes - kWordBytes;
+  return {x.w ^ y.w, h};  // positive (tag 0) when the tags agree
+}
+
+// x * y for two multi-word values of at most kInlineMulLimbs limbs each in
+// different blocks, by the unrolled rows, into a block from the thread's
+// lists, with no call and no frame; an empty list goes to the kernel's form.
+[[gnu::noinline]] IntegerRep mulShortBlocks(IntegerRep x, IntegerRep y) {
+  if (x.h->bytes < y.h->bytes) std::swap(x, y);
+  const auto na = static_cast<Int>(x.h->bytes / kWordBytes);
+  const auto nb = static_cast<Int>(y.h->bytes / kWordBytes);
+  const auto bytes = static_cast<std::size_t>(na + nb) * kWordBytes;
+  rt::BlockHeader* h = rt::takeBlock(bytes);
+  if (h == nullptr) return mulBlocksByKernel(x, y);
+  Word* r = rt::payload(h);
+  mulWords(r, rt::payload(x.h), na, rt::payload(y.h), nb);
+  if (r[na + nb - 1] == 0) h->bytes = bytes - kWordBytes;
+  return {x.w ^ y.w, h};  // positive (tag 0) when the tags agree
 }
 
 // x * y for a multi-word x and a signed word y other than 0, 1 and -1,
@@ -282,9 +331,10 @@ IntegerRep integerMulSlow(IntegerRep x, IntegerRep y) {
   }
   if (y.h == nullptr) return isTrivialWord(y.w) ? mulGeneral(x, y) : mulBlockByWord<true>(x, y.w);
   if (x.h == y.h) return squareOfBlock(x, y);
+  if (x.h->bytes <= 2 * kWordBytes && y.h->bytes <= 2 * kWordBytes) return mulTwoLimbBlocks(x, y);
   constexpr std::size_t kShortBytes = kInlineMulLimbs * kWordBytes;
-  return x.h->bytes <= kShortBytes && y.h->bytes <= kShortBytes ? mulBlocks<true>(x, y)
-                                                                : mulBlocks<false>(x, y);
+  return x.h->bytes <= kShortBytes && y.h->bytes <= kShortBytes ? mulShortBlocks(x, y)
+                                                                : mulBlocksByKernel(x, y);
 }
 
 void integerMulAssignSlow(Integer& x, IntegerRep yr) {
