@@ -124,6 +124,9 @@ class Integer {
  private:
   static constexpr Int kTagIP = 0;
   static constexpr Int kTagIN = 1;
+  // The library's multi-word paths take a result's tag straight from the
+  // operands' tags: a product's or quotient's as their exclusive or.
+  static_assert(kTagIP == 0 && kTagIN == 1);
 
   Integer(Int w, WordArray_ m) noexcept : w_(w), m_(std::move(m)) {}
   friend Integer IS(Int i) noexcept;

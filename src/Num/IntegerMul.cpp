@@ -397,10 +397,35 @@ bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
           BorrowedInteger(n).get().isIN() ? integerFromWordNeg_(r) : integerFromWord_(r)};
 }
 
+// Whether n and d are multi-word, d of two limbs or more and n longer: the
+// common case of a division by a multi-limb divisor, with nothing to screen.
+bool isLongByLong(IntegerRep n, IntegerRep d) noexcept {
+  return n.h != nullptr && d.h != nullptr && d.h->bytes >= 2 * kWordBytes &&
+         n.h->bytes > d.h->bytes;
+}
+
+// The quotient and the remainder of isLongByLong operands, straight into
+// blocks from the thread's lists.
+[[gnu::noinline]] std::pair<Integer, Integer> quotRemLongByLong(IntegerRep n, IntegerRep d) {
+  const BorrowedInteger bn(n), bd(d);
+  const BigNat_& a = bn.get().magnitude();
+  const BigNat_& b = bd.get().magnitude();
+  MutableWordArray_ q = newWords(a.size() - b.size() + 1);
+  MutableWordArray_ r = newWords(b.size());
+  backend::bignat_quotrem(q, r, a, b);
+  mwaTrimZeroes_(q);
+  mwaTrimZeroes_(r);
+  const bool negative = bn.get().isIN();
+  return {withSignAnyLength(negative != bd.get().isIN(), std::move(q).freeze()),
+          withSignAnyLength(negative, std::move(r).freeze())};
+}
+
 }  // namespace
 
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
-  return isLongByWord(n, d) ? quotRemLongByWord(n, d) : onBorrowed<quotRemImpl>(n, d);
+  if (isLongByWord(n, d)) return quotRemLongByWord(n, d);
+  if (isLongByLong(n, d)) return quotRemLongByLong(n, d);
+  return onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
   return isLongByWord(n, d) ? quotLongByWord(n, d) : onBorrowed<quotImpl>(n, d);
