@@ -125,9 +125,12 @@ inline Word mulWordLoop(Word* r, const Word* a, Int n, Word w) noexcept {
   using Wide = detail::DoubleWord;
   Word c = 0;
   for (Int i = 0; i < n; ++i) {
-    const Wide t = static_cast<Wide>(a[i]) * w + c;
-    r[i] = static_cast<Word>(t);
-    c = static_cast<Word>(t >> 64);
+    // The carry into the low half, and its carry into the high half (which
+    // cannot overflow: a[i] * w + c < 2^128), rather than a 128-bit sum.
+    const Wide t = static_cast<Wide>(a[i]) * w;
+    const Word lo = static_cast<Word>(t) + c;
+    c = static_cast<Word>(t >> 64) + static_cast<Word>(lo < c);
+    r[i] = lo;
   }
   return c;
 }
