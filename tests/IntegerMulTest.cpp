@@ -108,6 +108,17 @@ TEST(IntegerMulDifferential, AllPairsOfSpecialValues) {
   }
 }
 
+TEST(IntegerMulDifferential, ShortOperandsInEverySizePairing) {
+  for (const auto& a : shortShapes()) {
+    for (const auto& b : shortShapes()) {
+      for (const bool negative : {false, true}) {
+        checkPair(makeInteger(negative, a), makeInteger(false, b));
+        checkPair(makeInteger(negative, a), makeInteger(true, b));
+      }
+    }
+  }
+}
+
 TEST(IntegerMulDifferential, RandomOperands) {
   forRandomOperands(100000, [](Rng& rng) {
     const Integer x = randomInteger(rng);

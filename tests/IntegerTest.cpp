@@ -204,6 +204,17 @@ TEST(IntegerDifferential, RandomPairs) {
   }
 }
 
+TEST(IntegerDifferential, ShortOperandsInEverySizePairing) {
+  std::vector<Integer> values;
+  for (const auto& m : shortShapes()) {
+    values.push_back(makeInteger(false, m));
+    values.push_back(makeInteger(true, m));
+  }
+  for (const Integer& x : values) {
+    for (const Integer& y : values) checkPair(x, y);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Edge cases by family; each names its expected result as limbs with a sign.
 

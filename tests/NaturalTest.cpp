@@ -134,6 +134,12 @@ TEST(NaturalDifferential, AllPairsOfSpecialValues) {
   }
 }
 
+TEST(NaturalDifferential, ShortOperandsInEverySizePairing) {
+  for (const auto& a : shortShapes()) {
+    for (const auto& b : shortShapes()) checkPair(makeNatural(a), makeNatural(b));
+  }
+}
+
 TEST(NaturalDifferential, RandomPairs) {
   Rng rng;
   const long n = iterations(100000);

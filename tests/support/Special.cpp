@@ -60,6 +60,28 @@ const std::vector<Signed>& specialSigned() {
   return values;
 }
 
+const std::vector<std::vector<Word>>& shortShapes() {
+  static const std::vector<std::vector<Word>> values = [] {
+    std::vector<std::vector<Word>> v;
+    for (std::size_t n = 1; n <= 5; ++n) {
+      std::vector<Word> lone(n, 0);
+      lone.back() = 1;
+      std::vector<Word> high(n, 0x0123456789abcdefULL);
+      high.back() = kTop;
+      for (const std::vector<Word>& m : {std::vector<Word>(n, kOnes), lone, high}) {
+        for (const Word flip : {Word{0}, Word{1}, kTop}) {
+          std::vector<Word> t = m;
+          t[0] ^= flip;
+          while (!t.empty() && t.back() == 0) t.pop_back();
+          v.push_back(t);
+        }
+      }
+    }
+    return v;
+  }();
+  return values;
+}
+
 const std::vector<Word>& specialWords() {
   static const std::vector<Word> values = [] {
     std::vector<Word> v = {0,        1,    2,        3,         10,   255, 256, Word{1} << 32,

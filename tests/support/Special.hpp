@@ -24,6 +24,13 @@ struct Signed {
 };
 const std::vector<Signed>& specialSigned();
 
+// Magnitudes of one to five limbs in three patterns (all-one limbs, a lone
+// top limb of 1, a top limb of 2^63 over fixed limbs), each with two twins
+// that differ from it in the lowest limb only (by 1, by 2^63): every pairing
+// of sizes and the carries, borrows and cancellations of short sums,
+// differences and products.  Normalised (a twin may be shorter, or zero).
+const std::vector<std::vector<Word>>& shortShapes();
+
 // Special single words: 0, 1, 2, 3, 2^32, 2^63 - 1, 2^63, 2^63 + 1, 2^64 - 2,
 // 2^64 - 1 and powers of two.
 const std::vector<Word>& specialWords();
