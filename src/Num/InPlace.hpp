@@ -398,15 +398,19 @@ inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b
 }
 
 // |a - b| for the magnitudes in blocks a and b of up to kShortLimbs limbs
-// each, in a block from the thread's list of the smallest blocks, with no
-// call, so that its callers need no frame; its size trimmed (0 when a = b).
-// `swapped` tells whether b > a.  Null when the list is empty.  No
-// comparison first: operands of one size are subtracted, and subtracted the
-// other way round when that borrows out of the top.
+// each, the common case, in a block from the thread's list of the smallest
+// blocks, with no call, so that its callers need no frame; its size trimmed
+// (0 when a = b).  `swapped` tells whether b > a.  Null for longer operands,
+// and when the list is empty.  No comparison first: operands of one size are
+// subtracted, and subtracted the other way round when that borrows out of
+// the top.
 [[gnu::always_inline]] inline rt::BlockHeader* shortDifferenceOfBlocks(const rt::BlockHeader* a,
                                                                        const rt::BlockHeader* b,
                                                                        bool& swapped) {
-  assert(a->bytes <= kShortLimbs * kWordBytes && b->bytes <= kShortLimbs * kWordBytes);
+  // Testing both sizes before anything else lets the compiler leave longer
+  // operands before any frame.
+  constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
+  if (a->bytes > kShortBytes || b->bytes > kShortBytes) return nullptr;
   swapped = a->bytes < b->bytes;
   if (swapped) std::swap(a, b);
   const std::size_t la = a->bytes;

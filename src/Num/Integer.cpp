@@ -467,6 +467,19 @@ namespace {
   return negative ? IN(std::move(m)) : IP(std::move(m));
 }
 
+// The difference in block h (trimmed, possibly empty) with sign tag `tag`,
+// as a rep: demoted to a signed word, its block recycled, when it fits one.
+[[gnu::always_inline]] inline IntegerRep demotedRep(Int tag, rt::BlockHeader* h) noexcept {
+  const bool negative = Borrowed(IntegerRep{tag, h}).get().isIN();
+  const Word low = rt::payload(h)[0];  // 0 for an empty difference
+  // Zero and one limb below 2^63 (at 2^63 when negative) fit a signed word.
+  if (h->bytes <= kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
+    rt::recycle(h);
+    return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
+  }
+  return {tag, h};
+}
+
 // The sum of two multi-word values of opposite signs, |x| > |y| when
 // xLarger, |x| < |y| otherwise, by the kernel: what differenceOfSigns
 // leaves.
@@ -490,15 +503,7 @@ namespace {
   rt::BlockHeader* h = differenceOfBlocks(xLarger ? x.h : y.h, xLarger ? y.h : x.h);
   if (h == nullptr) return differenceOfSignsByKernel(x, y, xLarger);
   // The larger magnitude's sign: x's tag, flipped when y's is larger.
-  const Int tag = x.w ^ static_cast<Int>(!xLarger);
-  const bool negative = Borrowed(IntegerRep{tag, h}).get().isIN();
-  const Word low = rt::payload(h)[0];
-  // One limb fits a signed word below 2^63, and at 2^63 when negative.
-  if (h->bytes == kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
-    rt::recycle(h);
-    return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
-  }
-  return {tag, h};
+  return demotedRep(x.w ^ static_cast<Int>(!xLarger), h);
 }
 
 // differenceOfSigns for magnitudes of up to four limbs, the common case,
@@ -506,21 +511,11 @@ namespace {
 // the subtraction itself.  Longer pairs, and an empty list, go to the
 // general form.
 [[gnu::noinline]] IntegerRep differenceOfShortSigns(IntegerRep x, IntegerRep y) {
-  constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
-  if (x.h->bytes > kShortBytes || y.h->bytes > kShortBytes) return differenceOfSigns(x, y);
   bool swapped;
   rt::BlockHeader* h = shortDifferenceOfBlocks(x.h, y.h, swapped);
   if (h == nullptr) return differenceOfSigns(x, y);
   // The larger magnitude's sign: x's tag, flipped when y's is larger.
-  const Int tag = x.w ^ static_cast<Int>(swapped);
-  const bool negative = Borrowed(IntegerRep{tag, h}).get().isIN();
-  const Word low = rt::payload(h)[0];  // 0 for a zero difference
-  // Zero and one limb below 2^63 (at 2^63 when negative) fit a signed word.
-  if (h->bytes <= kWordBytes && low <= kTop - static_cast<Word>(!negative)) {
-    rt::recycle(h);
-    return {static_cast<Int>(negative ? Word{0} - low : low), nullptr};
-  }
-  return {tag, h};
+  return demotedRep(x.w ^ static_cast<Int>(swapped), h);
 }
 
 // x + (-1)^negateY y with a signed word among the operands.

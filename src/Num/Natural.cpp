@@ -218,8 +218,6 @@ namespace {
 // the subtraction itself.  Longer pairs, and an empty list, go to the
 // general form.
 [[gnu::noinline]] NaturalRep differenceOfShortMultiWords(NaturalRep a, NaturalRep b) {
-  constexpr std::size_t kShortBytes = kShortLimbs * kWordBytes;
-  if (a.h->bytes > kShortBytes || b.h->bytes > kShortBytes) return differenceOfMultiWords(a, b);
   bool swapped;
   rt::BlockHeader* h = shortDifferenceOfBlocks(a.h, b.h, swapped);
   if (h == nullptr) return differenceOfMultiWords(a, b);
