@@ -142,28 +142,27 @@ Ordering compareImpl(const Integer& x, const Integer& y) noexcept {
 }  // namespace
 
 Ordering integerCompareSlow(IntegerRep xr, IntegerRep yr) noexcept {
-  if (xr.h != nullptr && yr.h != nullptr) {
-    // Two multi-word values: the signs (their tags), then the magnitudes,
-    // the larger of which is the smaller value when both are negative.
-    const bool negative = Borrowed(xr).get().isIN();
-    if (xr.w != yr.w) return negative ? Ordering::LT : Ordering::GT;
-    const rt::BlockHeader* a = negative ? yr.h : xr.h;
-    const rt::BlockHeader* b = negative ? xr.h : yr.h;
-    return compareBlocks(a, b);
-  }
   const Borrowed x(xr), y(yr);
+  if (xr.h != nullptr && yr.h != nullptr) {
+    // Two multi-word values: the signs, then the magnitudes, the larger of
+    // which is the smaller value when both are negative.
+    const bool negative = x.get().isIN();
+    if (negative != y.get().isIN()) return negative ? Ordering::LT : Ordering::GT;
+    const BigNat_& a = negative ? y.get().magnitude() : x.get().magnitude();
+    const BigNat_& b = negative ? x.get().magnitude() : y.get().magnitude();
+    return compareWords(a.data(), a.size(), b.data(), b.size());
+  }
   return compareImpl(x.get(), y.get());
 }
 
 bool integerEqSlow(IntegerRep xr, IntegerRep yr) noexcept {
-  if (xr.h != nullptr && yr.h != nullptr) {
-    // Two multi-word values: equal tags, sizes and words.
-    return xr.w == yr.w && xr.h->bytes == yr.h->bytes &&
-           equalWords(rt::payload(xr.h), rt::payload(yr.h),
-                      static_cast<Int>(xr.h->bytes / kWordBytes));
-  }
-  // A single word equals only a single word.
-  return xr.h == nullptr && yr.h == nullptr && xr.w == yr.w;
+  const Borrowed bx(xr), by(yr);
+  const Integer& x = bx.get();
+  const Integer& y = by.get();
+  if (x.isIS() || y.isIS()) return x.isIS() && y.isIS() && x.intValue() == y.intValue();
+  const BigNat_& a = x.magnitude();
+  const BigNat_& b = y.magnitude();
+  return x.isIN() == y.isIN() && a.size() == b.size() && equalWords(a.data(), b.data(), a.size());
 }
 
 // ---------------------------------------------------------------------------
