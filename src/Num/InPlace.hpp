@@ -314,10 +314,10 @@ template <bool kSubtract>
 
 // The sum of the non-empty magnitudes in blocks a and b, in a new block,
 // straight on the blocks, for the slow paths of Natural and Integer sums.
-// The block comes from the thread's lists without a call, so that the
-// caller needs no frame; null when the list is empty.  kShort: only operands
-// of up to kShortLimbs limbs, the common case, by one straight chain; null
-// for any other sum.  Otherwise any sum of up to kChainSumLimbs limbs; null
+// The block comes from the thread's lists without a call (no frame for the
+// call's sake); null when the list is empty.  kShort: only operands of up
+// to kShortLimbs limbs, the common case, by one straight chain; null for any
+// other sum.  Otherwise any sum of up to kChainSumLimbs limbs; null
 // for a longer one.
 template <bool kShort>
 [[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
@@ -399,11 +399,10 @@ inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b
 
 // |a - b| for the magnitudes in blocks a and b of up to kShortLimbs limbs
 // each, the common case, in a block from the thread's list of the smallest
-// blocks, with no call, so that its callers need no frame; its size trimmed
-// (0 when a = b).  `swapped` tells whether b > a.  Null for longer operands,
-// and when the list is empty.  No comparison first: operands of one size are
-// subtracted, and subtracted the other way round when that borrows out of
-// the top.
+// blocks, without a call; its size trimmed (0 when a = b).  `swapped` tells
+// whether b > a.  Null for longer operands, and when the list is empty.  No
+// comparison first: operands of one size are subtracted, and subtracted the
+// other way round when that borrows out of the top.
 [[gnu::always_inline]] inline rt::BlockHeader* shortDifferenceOfBlocks(const rt::BlockHeader* a,
                                                                        const rt::BlockHeader* b,
                                                                        bool& swapped) {

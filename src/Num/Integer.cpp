@@ -505,8 +505,8 @@ namespace {
   return demotedRep(x.w ^ static_cast<Int>(!xLarger), h);
 }
 
-// differenceOfSigns for magnitudes of up to four limbs, the common case,
-// with no frame: the block comes from the thread's list and the order from
+// differenceOfSigns for magnitudes of up to four limbs, the common case:
+// the block comes from the thread's list without a call and the order from
 // the subtraction itself.  Longer pairs, and an empty list, go to the
 // general form.
 [[gnu::noinline]] IntegerRep differenceOfShortSigns(IntegerRep x, IntegerRep y) {

@@ -216,8 +216,8 @@ constexpr Int kInlineMulLimbs = kMulWordsLimbs;
 
 // x * y for two multi-word values of one or two limbs each in different
 // blocks, the common short product: all four limb products in registers,
-// into the smallest block from the thread's list, with no call and no frame;
-// an empty list goes to the kernel's form.
+// into the smallest block from the thread's list without a call; an empty
+// list goes to the kernel's form.
 [[gnu::noinline]] IntegerRep mulTwoLimbBlocks(IntegerRep x, IntegerRep y) {
   using Wide = detail::DoubleWord;
   const Word* a = rt::payload(x.h);
@@ -254,7 +254,7 @@ constexpr Int kInlineMulLimbs = kMulWordsLimbs;
 
 // x * y for two multi-word values of at most kInlineMulLimbs limbs each in
 // different blocks, by the unrolled rows, into a block from the thread's
-// lists, with no call and no frame; an empty list goes to the kernel's form.
+// lists without a call; an empty list goes to the kernel's form.
 [[gnu::noinline]] IntegerRep mulShortBlocks(IntegerRep x, IntegerRep y) {
   if (x.h->bytes < y.h->bytes) std::swap(x, y);
   const auto na = static_cast<Int>(x.h->bytes / kWordBytes);

@@ -213,8 +213,8 @@ namespace {
   return {w, nullptr};
 }
 
-// differenceOfMultiWords for values of up to four limbs, the common case,
-// with no frame: the block comes from the thread's list and the order from
+// differenceOfMultiWords for values of up to four limbs, the common case:
+// the block comes from the thread's list without a call and the order from
 // the subtraction itself.  Longer pairs, and an empty list, go to the
 // general form.
 [[gnu::noinline]] NaturalRep differenceOfShortMultiWords(NaturalRep a, NaturalRep b) {
