@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "Num/Integer.hpp"
@@ -58,7 +59,9 @@ TEST(AllocationCount, OneBlockPerMultiWordResultNonePerSingleWord) {
   const Natural u = 42u;
   const Integer a2 = limbs(2), b2 = limbs(2, true), a10 = limbs(10), b10 = limbs(10, true, 12345);
   const Integer a20 = limbs(20);
+  const Integer ones4 = limbs(4, false, ~Word{0}), a4 = limbs(4, true);
   Integer r;
+  std::pair<Integer, Integer> qr;
   Natural n;
   struct Case {
     const char* what;
@@ -76,6 +79,9 @@ TEST(AllocationCount, OneBlockPerMultiWordResultNonePerSingleWord) {
       {"ten-limb product", [&] { r = a10 * b10; }, 1},
       {"product of two words", [&] { r = Integer(INT64_MAX) * Integer(INT64_MAX); }, 1},
       {"quotient", [&] { r = a20 / a10; }, 1},
+      {"four-limb sum into a fifth limb", [&] { r = ones4 + ones4; }, 1},
+      {"two-limb product", [&] { r = a2 * b2; }, 1},
+      {"quotient and remainder", [&] { qr = num::integerQuotRem_(a4, b2); }, 2},
   };
   for (const Case& c : cases) EXPECT_EQ(mallocsOf(c.f), c.want) << c.what;
 #endif
