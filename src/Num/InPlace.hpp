@@ -371,8 +371,9 @@ inline BigNat_ sumByKernel(const BigNat_& a, const BigNat_& b) {
   return std::move(r).freeze();
 }
 
-// a + b for non-empty magnitudes, in one new block: by the carry chain up to
-// kChainSumLimbs limbs, by the kernel beyond.
+// a + b for non-empty magnitudes, in one new block: by the carry chain into
+// a block from the thread's lists up to kChainSumLimbs limbs, by the kernel
+// beyond (or when the lists hold no block of the class).
 inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
   if (rt::BlockHeader* h = sumOfBlocks<false>(a.block(), b.block())) return WordArray_::adopt(h);
   return sumByKernel(a, b);
