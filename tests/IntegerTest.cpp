@@ -215,6 +215,22 @@ TEST(IntegerDifferential, ShortOperandsInEverySizePairing) {
   }
 }
 
+// Sums and differences of 5 to 33 limbs enter their carry chain by the size
+// mod 4, and operands of two sizes take a path of their own: every residue
+// and every size gap up to 3, with carries and borrows through every limb.
+TEST(IntegerDifferential, MidSizeOperandsOfNearSizes) {
+  const std::vector<std::vector<Word>> shapes =
+      shapesOfSizes({5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 31, 32, 33});
+  for (const auto& a : shapes) {
+    for (const auto& b : shapes) {
+      if (a.size() > b.size() + 3 || b.size() > a.size() + 3) continue;
+      for (const bool na : {false, true}) {
+        for (const bool nb : {false, true}) checkPair(makeInteger(na, a), makeInteger(nb, b));
+      }
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Edge cases by family; each names its expected result as limbs with a sign.
 

@@ -140,6 +140,19 @@ TEST(NaturalDifferential, ShortOperandsInEverySizePairing) {
   }
 }
 
+// As IntegerDifferential.MidSizeOperandsOfNearSizes.
+TEST(NaturalDifferential, MidSizeOperandsOfNearSizes) {
+  const std::vector<std::vector<Word>> shapes =
+      shapesOfSizes({5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 31, 32, 33});
+  for (const auto& a : shapes) {
+    for (const auto& b : shapes) {
+      if (a.size() <= b.size() + 3 && b.size() <= a.size() + 3) {
+        checkPair(makeNatural(a), makeNatural(b));
+      }
+    }
+  }
+}
+
 TEST(NaturalDifferential, RandomPairs) {
   Rng rng;
   const long n = iterations(100000);

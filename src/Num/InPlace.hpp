@@ -312,13 +312,86 @@ template <bool kSubtract>
   return c;
 }
 
+// {p, n} = {x, n} + {y, n} or {x, n} - {y, n}, n >= 1; returns the carry or
+// borrow out of the top: the chain of the sums and differences of up to
+// kChainSumLimbs limbs.  wordsAddNInline's loop needs eight registers and a
+// dozen instructions before its first limb; this one needs five and three
+// address sums, so the paths built on it keep no frame.  The operands are
+// addressed from their ends, the index counting up to zero in rcx, so that
+// jrcxz ends the four-limb loop without touching the carry flag.  The n mod
+// 4 low limbs go first, straight, chosen by tests made before the first
+// limb: -n mod 4 is 3, 2 or 1 for n mod 4 = 1, 2 or 3, and each test clears
+// the carry flag, so the first adc (sbb) takes no carry in.  Each limb of x
+// and y is read before p's limb of the same index is written, so p may be
+// x or y.  Volatile, as the chain of wordsAddN: its stores are its point.
+template <bool kSubtract>
+[[gnu::always_inline]] inline bool endChain(Word* p, const Word* x, const Word* y, Int n) noexcept {
+#if defined(__x86_64__)
+#define NUMKIT_END_STEP(insn, off)                  \
+  "mov " off "(%[x],%[i],8), %[t]\n\t" insn " " off \
+  "(%[y],%[i],8), %[t]\n\t"                         \
+  "mov %[t], " off "(%[p],%[i],8)\n\t"
+#define NUMKIT_END_CHAIN(insn) \
+  "test $1, %b[i]\n\t"                                     \
+  "jnz 5f\n\t"                                             \
+  "test $2, %b[i]\n\t"                                     \
+  "jz 1f\n\t" /* n mod 4 = 2 */                            \
+  NUMKIT_END_STEP(insn, "")                                \
+  NUMKIT_END_STEP(insn, "8")                               \
+  "lea 2(%[i]), %[i]\n\t"                                  \
+  "jmp 1f\n"                                               \
+  "5:\n\t"                                                 \
+  "test $2, %b[i]\n\t"                                     \
+  "jz 6f\n\t" /* n mod 4 = 1 */                            \
+  NUMKIT_END_STEP(insn, "")                                \
+  "lea 1(%[i]), %[i]\n\t"                                  \
+  "jmp 1f\n"                                               \
+  "6:\n\t" /* n mod 4 = 3 */                               \
+  NUMKIT_END_STEP(insn, "")                                \
+  NUMKIT_END_STEP(insn, "8")                               \
+  NUMKIT_END_STEP(insn, "16")                              \
+  "lea 3(%[i]), %[i]\n"                                    \
+  "1:\n\t"                                                 \
+  "jrcxz 3f\n"                                             \
+  "2:\n\t" /* four limbs a step */                         \
+  NUMKIT_END_STEP(insn, "")                                \
+  NUMKIT_END_STEP(insn, "8")                               \
+  NUMKIT_END_STEP(insn, "16")                              \
+  NUMKIT_END_STEP(insn, "24")                              \
+  "lea 4(%[i]), %[i]\n\t"                                  \
+  "jrcxz 3f\n\t"                                           \
+  "jmp 2b\n"                                               \
+  "3:"
+  Int i = -n;
+  Word t;
+  bool c;
+  if constexpr (kSubtract) {
+    __asm__ volatile(NUMKIT_END_CHAIN("sbb")
+                     : [i] "+c"(i), [t] "=&r"(t), "=@ccc"(c)
+                     : [x] "r"(x + n), [y] "r"(y + n), [p] "r"(p + n)
+                     : "memory");
+  } else {
+    __asm__ volatile(NUMKIT_END_CHAIN("adc")
+                     : [i] "+c"(i), [t] "=&r"(t), "=@ccc"(c)
+                     : [x] "r"(x + n), [y] "r"(y + n), [p] "r"(p + n)
+                     : "memory");
+  }
+#undef NUMKIT_END_CHAIN
+#undef NUMKIT_END_STEP
+  return c;
+#else
+  return (kSubtract ? wordsSubNInline(p, x, y, n) : wordsAddNInline(p, x, y, n)) != 0;
+#endif
+}
+
 // The sum of the non-empty magnitudes in blocks a and b, in a new block,
 // straight on the blocks, for the slow paths of Natural and Integer sums.
 // The block comes from the thread's lists without a call (no frame for the
 // call's sake); null when the list is empty.  kShort: only operands of up
 // to kShortLimbs limbs, the common case, by one straight chain; null for any
-// other sum.  Otherwise any sum of up to kChainSumLimbs limbs; null
-// for a longer one.
+// other sum.  Otherwise operands of one size up to kChainSumLimbs limbs, by
+// endChain; null for operands of two sizes (sumOfAnyBlocks takes them) and
+// for longer ones.
 template <bool kShort>
 [[gnu::always_inline]] inline rt::BlockHeader* sumOfBlocks(const rt::BlockHeader* a,
                                                            const rt::BlockHeader* b) {
@@ -343,27 +416,43 @@ template <bool kShort>
     h->bytes = la + (c != 0 ? kWordBytes : 0);
     return h;
   } else {
-    if (a->bytes < b->bytes) std::swap(a, b);
-    const auto nl = static_cast<Int>(a->bytes / kWordBytes);
-    const auto ns = static_cast<Int>(b->bytes / kWordBytes);
-    if (nl > kChainSumLimbs) return nullptr;
-    rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(nl + 1) * kWordBytes);
+    const std::size_t la = a->bytes;
+    if (la != b->bytes || la > kChainSumLimbs * kWordBytes) return nullptr;
+    rt::BlockHeader* h = rt::takeBlock(la + kWordBytes);
     if (h == nullptr) return nullptr;
     Word* p = rt::payload(h);
-    const Word* lp = rt::payload(a);
-    Word c = wordsAddNInline(p, lp, rt::payload(b), ns);
-    for (Int i = ns; i < nl; ++i) {
-      p[i] = lp[i] + c;
-      c = static_cast<Word>(p[i] < c);
-    }
-    p[nl] = c;
-    h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+    const auto n = static_cast<Int>(la / kWordBytes);
+    const bool c = endChain<false>(p, rt::payload(a), rt::payload(b), n);
+    p[n] = c ? 1 : 0;
+    h->bytes = la + (c ? kWordBytes : 0);
     return h;
   }
 }
 
+// As sumOfBlocks<false>, for operands of any two sizes up to
+// kChainSumLimbs limbs: the chain over the shorter, then the carry through
+// the longer's rest.  Out of line from the paths that keep no frame.
+inline rt::BlockHeader* sumOfAnyBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b) {
+  if (a->bytes < b->bytes) std::swap(a, b);
+  const auto nl = static_cast<Int>(a->bytes / kWordBytes);
+  const auto ns = static_cast<Int>(b->bytes / kWordBytes);
+  if (nl > kChainSumLimbs) return nullptr;
+  rt::BlockHeader* h = rt::takeBlock(static_cast<std::size_t>(nl + 1) * kWordBytes);
+  if (h == nullptr) return nullptr;
+  Word* p = rt::payload(h);
+  const Word* lp = rt::payload(a);
+  Word c = endChain<false>(p, lp, rt::payload(b), ns) ? 1 : 0;
+  for (Int i = ns; i < nl; ++i) {
+    p[i] = lp[i] + c;
+    c = static_cast<Word>(p[i] < c);
+  }
+  p[nl] = c;
+  h->bytes = static_cast<std::size_t>(nl + static_cast<Int>(c)) * kWordBytes;
+  return h;
+}
+
 // a + b for non-empty magnitudes, in one new block, by the kernel: for sums
-// that sumOfBlocks<false> turned down.
+// that sumOfAnyBlocks turned down.
 inline BigNat_ sumByKernel(const BigNat_& a, const BigNat_& b) {
   const bool aLonger = a.size() >= b.size();
   MutableWordArray_ r = newWords((aLonger ? a : b).size() + 1);
@@ -375,7 +464,7 @@ inline BigNat_ sumByKernel(const BigNat_& a, const BigNat_& b) {
 // a block from the thread's lists up to kChainSumLimbs limbs, by the kernel
 // beyond (or when the lists hold no block of the class).
 inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
-  if (rt::BlockHeader* h = sumOfBlocks<false>(a.block(), b.block())) return WordArray_::adopt(h);
+  if (rt::BlockHeader* h = sumOfAnyBlocks(a.block(), b.block())) return WordArray_::adopt(h);
   return sumByKernel(a, b);
 }
 
@@ -383,7 +472,7 @@ inline BigNat_ sumOfMagnitudes(const BigNat_& a, const BigNat_& b) {
 // the difference's trimmed size.  r may be lp.
 [[gnu::always_inline]] inline Int subtractWords(Word* r, const Word* lp, Int nl, const Word* sp,
                                                 Int ns) noexcept {
-  Word c = wordsSubNInline(r, lp, sp, ns);
+  Word c = endChain<true>(r, lp, sp, ns) ? 1 : 0;
   for (Int i = ns; i < nl; ++i) {
     const Word borrow = static_cast<Word>(lp[i] < c);
     r[i] = lp[i] - c;

@@ -525,9 +525,11 @@ template <bool negateY>
                                         : addImpl(bx.get(), by.get()));
 }
 
-// The sum of two multi-word magnitudes of one sign, by the kernel: what
-// sumOfSameSigns<false> leaves.
-[[gnu::noinline]] IntegerRep sumOfSameSignsByKernel(IntegerRep x, IntegerRep y) {
+// The sums of two multi-word magnitudes of one sign that
+// sumOfSameSigns<false> leaves: operands of two sizes by sumOfAnyBlocks;
+// longer ones, and an empty list, by the kernel.
+[[gnu::noinline]] IntegerRep sumOfOtherSameSigns(IntegerRep x, IntegerRep y) {
+  if (rt::BlockHeader* h = sumOfAnyBlocks(x.h, y.h)) return {x.w, h};
   const Borrowed bx(x), by(y);
   BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
   return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
@@ -536,15 +538,15 @@ template <bool negateY>
 // The sum of two multi-word magnitudes of one sign, x's, straight on the
 // reps' blocks: one new block from the thread's lists, nothing to demote, no
 // view and no screening.  kShort: operands of up to four limbs, the common
-// case; any other sum jumps to the general form, and longer sums, or an
-// empty list, to the kernel's.
+// case; any other sum jumps to the form for operands of one size, and the
+// rest to sumOfOtherSameSigns.
 template <bool kShort>
 [[gnu::noinline]] IntegerRep sumOfSameSigns(IntegerRep x, IntegerRep y) {
   if (rt::BlockHeader* h = sumOfBlocks<kShort>(x.h, y.h)) return {x.w, h};  // x's sign and tag
   if constexpr (kShort) {
     return sumOfSameSigns<false>(x, y);
   } else {
-    return sumOfSameSignsByKernel(x, y);
+    return sumOfOtherSameSigns(x, y);
   }
 }
 

@@ -162,15 +162,23 @@ namespace {
   return NaturalAccess::release(addImpl(ba.get(), bb.get()));
 }
 
-// a + b for two multi-word values, straight on their blocks; kShort: the
-// short sums, with no frame, others jumping to the general form.
+// What sumOfMultiWords<false> leaves: values of two sizes by
+// sumOfAnyBlocks, longer ones, and an empty list, by the general form.
+[[gnu::noinline]] NaturalRep sumOfOtherMultiWords(NaturalRep a, NaturalRep b) {
+  if (rt::BlockHeader* h = sumOfAnyBlocks(a.h, b.h)) return {0, h};
+  return addGeneral(a, b);
+}
+
+// a + b for two multi-word values, straight on their blocks, with no frame;
+// kShort: the short sums, others jumping to the form for values of one size,
+// and the rest to sumOfOtherMultiWords.
 template <bool kShort>
 [[gnu::noinline]] NaturalRep sumOfMultiWords(NaturalRep a, NaturalRep b) {
   if (rt::BlockHeader* h = sumOfBlocks<kShort>(a.h, b.h)) return {0, h};
   if constexpr (kShort) {
     return sumOfMultiWords<false>(a, b);
   } else {
-    return addGeneral(a, b);
+    return sumOfOtherMultiWords(a, b);
   }
 }
 

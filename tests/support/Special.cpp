@@ -60,25 +60,27 @@ const std::vector<Signed>& specialSigned() {
   return values;
 }
 
-const std::vector<std::vector<Word>>& shortShapes() {
-  static const std::vector<std::vector<Word>> values = [] {
-    std::vector<std::vector<Word>> v;
-    for (std::size_t n = 1; n <= 5; ++n) {
-      std::vector<Word> lone(n, 0);
-      lone.back() = 1;
-      std::vector<Word> high(n, 0x0123456789abcdefULL);
-      high.back() = kTop;
-      for (const std::vector<Word>& m : {std::vector<Word>(n, kOnes), lone, high}) {
-        for (const Word flip : {Word{0}, Word{1}, kTop}) {
-          std::vector<Word> t = m;
-          t[0] ^= flip;
-          while (!t.empty() && t.back() == 0) t.pop_back();
-          v.push_back(t);
-        }
+std::vector<std::vector<Word>> shapesOfSizes(const std::vector<std::size_t>& sizes) {
+  std::vector<std::vector<Word>> v;
+  for (const std::size_t n : sizes) {
+    std::vector<Word> lone(n - 1, 0);
+    lone.push_back(1);
+    std::vector<Word> high(n - 1, 0x0123456789abcdefULL);
+    high.push_back(kTop);
+    for (const std::vector<Word>& m : {std::vector<Word>(n, kOnes), lone, high}) {
+      for (const Word flip : {Word{0}, Word{1}, kTop}) {
+        std::vector<Word> t = m;
+        t[0] ^= flip;
+        while (!t.empty() && t.back() == 0) t.pop_back();
+        v.push_back(t);
       }
     }
-    return v;
-  }();
+  }
+  return v;
+}
+
+const std::vector<std::vector<Word>>& shortShapes() {
+  static const std::vector<std::vector<Word>> values = shapesOfSizes({1, 2, 3, 4, 5});
   return values;
 }
 

@@ -2,6 +2,7 @@
 // around every boundary the library cares about.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "Num/Runtime.hpp"
@@ -30,6 +31,8 @@ const std::vector<Signed>& specialSigned();
 // of sizes and the carries, borrows and cancellations of short sums,
 // differences and products.  Normalised (a twin may be shorter, or zero).
 const std::vector<std::vector<Word>>& shortShapes();
+// The same patterns for magnitudes of the given sizes (each at least 1).
+std::vector<std::vector<Word>> shapesOfSizes(const std::vector<std::size_t>& sizes);
 
 // Special single words: 0, 1, 2, 3, 2^32, 2^63 - 1, 2^63, 2^63 + 1, 2^64 - 2,
 // 2^64 - 1 and powers of two.
