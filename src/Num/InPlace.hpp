@@ -515,6 +515,35 @@ inline Ordering compareBlocks(const rt::BlockHeader* a, const rt::BlockHeader* b
   return h;
 }
 
+// |a - b| for the magnitudes in blocks a and b of one size up to
+// kChainSumLimbs limbs whose top limbs differ, the common case beyond
+// kShortLimbs, in a block from the thread's lists, without a call; its size
+// trimmed (one limb or more).  `swapped` tells whether b > a.  The top limbs
+// give the order, so there is no comparison loop; null for operands of two
+// sizes, longer ones, equal top limbs, and when the list is empty.
+[[gnu::always_inline]] inline rt::BlockHeader* midDifferenceOfBlocks(const rt::BlockHeader* a,
+                                                                     const rt::BlockHeader* b,
+                                                                     bool& swapped) {
+  const std::size_t la = a->bytes;
+  if (la != b->bytes || la > kChainSumLimbs * kWordBytes) return nullptr;
+  const auto n = static_cast<Int>(la / kWordBytes);
+  const Word* x = rt::payload(a);
+  const Word* y = rt::payload(b);
+  if (x[n - 1] == y[n - 1]) return nullptr;
+  swapped = x[n - 1] < y[n - 1];
+  if (swapped) std::swap(x, y);
+  rt::BlockHeader* h = rt::takeBlock(la);
+  if (h == nullptr) return nullptr;
+  Word* p = rt::payload(h);
+  (void)endChain<true>(p, x, y, n);  // no borrow out: x > y
+  // Trimmed from the end the chain addressed, so that nothing else stays
+  // live across it; x > y leaves a non-zero limb.
+  const Word* end = p + n;
+  while (end[-1] == 0) --end;
+  h->bytes = static_cast<std::size_t>(end - p) * kWordBytes;
+  return h;
+}
+
 // l - s for the magnitudes in blocks l > s of any size up to kChainSumLimbs
 // limbs, in a new block, its size trimmed (one limb or more), for the slow
 // paths of Natural and Integer differences: as shortDifferenceOfBlocks, with

@@ -505,14 +505,33 @@ namespace {
   return demotedRep(x.w ^ static_cast<Int>(!xLarger), h);
 }
 
+// demotedRep out of line, for the paths that keep no frame.
+[[gnu::noinline]] IntegerRep demotedDifference(Int tag, rt::BlockHeader* h) noexcept {
+  return demotedRep(tag, h);
+}
+
+// differenceOfSigns for magnitudes of one size, up to kChainSumLimbs limbs,
+// whose top limbs differ, with no frame: the order from the top limbs, the
+// block from the thread's lists without a call.  Other pairs, and an empty
+// list, go to the general form.
+[[gnu::noinline]] IntegerRep differenceOfMidSigns(IntegerRep x, IntegerRep y) {
+  bool swapped;
+  rt::BlockHeader* h = midDifferenceOfBlocks(x.h, y.h, swapped);
+  if (h == nullptr) return differenceOfSigns(x, y);
+  // The larger magnitude's sign: x's tag, flipped when y's is larger.
+  const Int tag = x.w ^ static_cast<Int>(swapped);
+  if (h->bytes <= kWordBytes) return demotedDifference(tag, h);
+  return {tag, h};
+}
+
 // differenceOfSigns for magnitudes of up to four limbs, the common case:
 // the block comes from the thread's list without a call and the order from
-// the subtraction itself.  Longer pairs, and an empty list, go to the
-// general form.
+// the subtraction itself.  Longer pairs, and an empty list, go to
+// differenceOfMidSigns.
 [[gnu::noinline]] IntegerRep differenceOfShortSigns(IntegerRep x, IntegerRep y) {
   bool swapped;
   rt::BlockHeader* h = shortDifferenceOfBlocks(x.h, y.h, swapped);
-  if (h == nullptr) return differenceOfSigns(x, y);
+  if (h == nullptr) return differenceOfMidSigns(x, y);
   // The larger magnitude's sign: x's tag, flipped when y's is larger.
   return demotedRep(x.w ^ static_cast<Int>(swapped), h);
 }

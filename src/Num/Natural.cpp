@@ -221,19 +221,38 @@ namespace {
   return {w, nullptr};
 }
 
-// differenceOfMultiWords for values of up to four limbs, the common case:
-// the block comes from the thread's list without a call and the order from
-// the subtraction itself.  Longer pairs, and an empty list, go to the
-// general form.
-[[gnu::noinline]] NaturalRep differenceOfShortMultiWords(NaturalRep a, NaturalRep b) {
-  bool swapped;
-  rt::BlockHeader* h = shortDifferenceOfBlocks(a.h, b.h, swapped);
-  if (h == nullptr) return differenceOfMultiWords(a, b);
-  if (!swapped && h->bytes > kWordBytes) return {0, h};
+// The difference in block h when it has at most one limb, or, when
+// `swapped`, any: as a word, its block recycled, or num::Underflow when
+// swapped.  Out of line, for the paths that keep no frame.
+[[gnu::noinline]] NaturalRep demotedOrRaised(rt::BlockHeader* h, bool swapped) {
   const Word w = rt::payload(h)[0];  // 0 for a zero difference
   rt::recycle(h);
   if (swapped) raiseUnderflow();
   return {w, nullptr};
+}
+
+// differenceOfMultiWords for values of one size, up to kChainSumLimbs
+// limbs, whose top limbs differ, with no frame: the order from the top
+// limbs, the block from the thread's lists without a call.  Other pairs,
+// and an empty list, go to the general form.
+[[gnu::noinline]] NaturalRep differenceOfMidMultiWords(NaturalRep a, NaturalRep b) {
+  bool swapped;
+  rt::BlockHeader* h = midDifferenceOfBlocks(a.h, b.h, swapped);
+  if (h == nullptr) return differenceOfMultiWords(a, b);
+  if (!swapped && h->bytes > kWordBytes) return {0, h};
+  return demotedOrRaised(h, swapped);
+}
+
+// differenceOfMultiWords for values of up to four limbs, the common case:
+// the block comes from the thread's list without a call and the order from
+// the subtraction itself.  Longer pairs, and an empty list, go to
+// differenceOfMidMultiWords.
+[[gnu::noinline]] NaturalRep differenceOfShortMultiWords(NaturalRep a, NaturalRep b) {
+  bool swapped;
+  rt::BlockHeader* h = shortDifferenceOfBlocks(a.h, b.h, swapped);
+  if (h == nullptr) return differenceOfMidMultiWords(a, b);
+  if (!swapped && h->bytes > kWordBytes) return {0, h};
+  return demotedOrRaised(h, swapped);
 }
 
 }  // namespace
