@@ -544,14 +544,20 @@ template <bool negateY>
                                         : addImpl(bx.get(), by.get()));
 }
 
+// The sum of two multi-word magnitudes of one sign, by the kernel: what
+// sumOfOtherSameSigns leaves.
+[[gnu::noinline]] IntegerRep sumOfSameSignsByKernel(IntegerRep x, IntegerRep y) {
+  const Borrowed bx(x), by(y);
+  BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
+  return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
+}
+
 // The sums of two multi-word magnitudes of one sign that
 // sumOfSameSigns<false> leaves: operands of two sizes by sumOfAnyBlocks;
 // longer ones, and an empty list, by the kernel.
 [[gnu::noinline]] IntegerRep sumOfOtherSameSigns(IntegerRep x, IntegerRep y) {
   if (rt::BlockHeader* h = sumOfAnyBlocks(x.h, y.h)) return {x.w, h};
-  const Borrowed bx(x), by(y);
-  BigNat_ m = sumByKernel(bx.get().magnitude(), by.get().magnitude());
-  return IntegerAccess::release(bx.get().isIN() ? IN(std::move(m)) : IP(std::move(m)));
+  return sumOfSameSignsByKernel(x, y);
 }
 
 // The sum of two multi-word magnitudes of one sign, x's, straight on the
