@@ -312,7 +312,7 @@ template <bool kSubtract>
   return c;
 }
 
-// {p, n} = {x, n} + {y, n} or {x, n} - {y, n}, n >= 1; returns the carry or
+// {p, n} = {x, n} + {y, n} or {x, n} - {y, n}, n >= 0; returns the carry or
 // borrow out of the top: the chain of the sums and differences of up to
 // kChainSumLimbs limbs.  wordsAddNInline's loop needs eight registers and a
 // dozen instructions before its first limb; this one needs five and three
