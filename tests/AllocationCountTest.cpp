@@ -58,7 +58,7 @@ TEST(AllocationCount, OneBlockPerMultiWordResultNonePerSingleWord) {
   const Integer s = 123456789, t = -987654321;
   const Natural u = 42u;
   const Integer a2 = limbs(2), b2 = limbs(2, true), a10 = limbs(10), b10 = limbs(10, true, 12345);
-  const Integer a20 = limbs(20);
+  const Integer a20 = limbs(20), c2 = limbs(2, false, 12345);
   const Integer ones4 = limbs(4, false, ~Word{0}), a4 = limbs(4, true);
   Integer r;
   std::pair<Integer, Integer> qr;
@@ -81,7 +81,8 @@ TEST(AllocationCount, OneBlockPerMultiWordResultNonePerSingleWord) {
       {"quotient", [&] { r = a20 / a10; }, 1},
       {"four-limb sum into a fifth limb", [&] { r = ones4 + ones4; }, 1},
       {"two-limb product", [&] { r = a2 * b2; }, 1},
-      {"quotient and remainder", [&] { qr = num::integerQuotRem_(a4, b2); }, 2},
+      {"quotient and zero remainder", [&] { qr = num::integerQuotRem_(a4, b2); }, 1},
+      {"quotient and remainder", [&] { qr = num::integerQuotRem_(a4, c2); }, 2},
   };
   for (const Case& c : cases) EXPECT_EQ(mallocsOf(c.f), c.want) << c.what;
 #endif

@@ -3,6 +3,7 @@
 // identity of results and division by zero.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -26,6 +27,21 @@ Integer randomInteger(Rng& rng, Int maxLimbs = 40) {
   return makeInteger(rng.coin(), randomMagnitude(rng, maxLimbs));
 }
 
+// Both divisions through every named function, y != 0.
+void checkDivisions(const Integer& x, const Integer& y) {
+  const Mpz mx = toMpz(x);
+  const Mpz my = toMpz(y);
+  Mpz q, r, fq, fr;
+  mpz_tdiv_qr(q.get(), r.get(), mx.get(), my.get());
+  mpz_fdiv_qr(fq.get(), fr.get(), mx.get(), my.get());
+  const auto [q1, r1] = num::integerQuotRem_(x, y);
+  const auto [fq1, fr1] = num::integerDivMod_(x, y);
+  EXPECT_TRUE(isInteger(q1, q) && isInteger(num::integerQuot(x, y), q));
+  EXPECT_TRUE(isInteger(r1, r) && isInteger(num::integerRem(x, y), r));
+  EXPECT_TRUE(isInteger(fq1, fq) && isInteger(num::integerDiv(x, y), fq));
+  EXPECT_TRUE(isInteger(fr1, fr) && isInteger(num::integerMod(x, y), fr));
+}
+
 // Products, both divisions through every named function, gcd, lcm and the
 // extended gcd: g and the cofactors are mpz_gcdext's, and a * s + b * t = g.
 void checkPair(const Integer& x, const Integer& y) {
@@ -40,16 +56,7 @@ void checkPair(const Integer& x, const Integer& y) {
   EXPECT_TRUE(isInteger(g1, g) && isInteger(s1, s) && isInteger(t1, t));
   const Mpz sum = mpzOf(mpz_add, mpzOf(mpz_mul, mx, toMpz(s1)), mpzOf(mpz_mul, my, toMpz(t1)));
   EXPECT_TRUE(sum == toMpz(g1));
-  if (num::integerIsZero(y)) return;  // IntegerMulErrors
-  Mpz q, r, fq, fr;
-  mpz_tdiv_qr(q.get(), r.get(), mx.get(), my.get());
-  mpz_fdiv_qr(fq.get(), fr.get(), mx.get(), my.get());
-  const auto [q1, r1] = num::integerQuotRem_(x, y);
-  const auto [fq1, fr1] = num::integerDivMod_(x, y);
-  EXPECT_TRUE(isInteger(q1, q) && isInteger(num::integerQuot(x, y), q));
-  EXPECT_TRUE(isInteger(r1, r) && isInteger(num::integerRem(x, y), r));
-  EXPECT_TRUE(isInteger(fq1, fq) && isInteger(num::integerDiv(x, y), fq));
-  EXPECT_TRUE(isInteger(fr1, fr) && isInteger(num::integerMod(x, y), fr));
+  if (!num::integerIsZero(y)) checkDivisions(x, y);  // else IntegerMulErrors
 }
 
 // The inverse exists exactly when m >= 2 and gcd(x, m) = 1; it lies in
@@ -114,6 +121,36 @@ TEST(IntegerMulDifferential, ShortOperandsInEverySizePairing) {
       for (const bool negative : {false, true}) {
         checkPair(makeInteger(negative, a), makeInteger(false, b));
         checkPair(makeInteger(negative, a), makeInteger(true, b));
+      }
+    }
+  }
+}
+
+// Divisors of two limbs at every normalising shift, their low limbs at the
+// values that steer the reciprocal's corrections, and dividends of three to
+// nine limbs built as q * d + r: quotient limbs of 0, 1 and all ones, and
+// remainders at both ends of [0, d), where each quotient limb's estimate is
+// most often corrected.
+TEST(IntegerMulDifferential, TwoLimbDivisorsAtEveryShift) {
+  Rng rng(7);
+  const Word kOnes = ~Word{0};
+  for (int s = 0; s < 64; ++s) {
+    for (const Word top : {kTop, kOnes, kTop | rng.word()}) {
+      for (const Word low : {Word{0}, Word{1}, kOnes, rng.word()}) {
+        const Integer d = makeInteger(false, {low, top >> s});
+        for (Int n = 3; n <= 9; ++n) {
+          std::vector<Word> q(static_cast<std::size_t>(n - 1));
+          for (Word& w : q) w = std::array{Word{0}, Word{1}, kOnes, rng.word()}[rng.range(0, 3)];
+          const Integer qd = num::integerMul(makeInteger(false, q), d);
+          for (const Integer& r : {IS(0), IS(1), num::integerSub(d, IS(1)),
+                                   num::integerRem(makeInteger(false, rng.limbs(1, 2)), d)}) {
+            const Integer x = num::integerAdd(qd, r);
+            for (const bool negative : {false, true}) {
+              checkDivisions(negative ? num::integerNegate(x) : x, d);
+              checkDivisions(x, num::integerNegate(d));
+            }
+          }
+        }
       }
     }
   }

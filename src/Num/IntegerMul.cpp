@@ -1,6 +1,7 @@
 // Integer multiplication, division, gcd, extended gcd, modular power and
 // inverse: the cases with a multi-word operand, a product outside the signed
 // word range, or a divisor of 0 or -1.
+#include <tuple>
 #include <type_traits>
 #include <utility>
 
@@ -404,6 +405,57 @@ bool isLongByLong(IntegerRep n, IntegerRep d) noexcept {
          n.h->bytes > d.h->bytes;
 }
 
+// Whether n has three limbs or more and d two.  The 3-by-2 steps inline
+// cost less than the kernel's set-up (a 4-by-2 division: 352 instructions
+// against 499 through the kernel), and also ran faster per limb than the
+// kernel's loop (4.1 against 5.5 ns at 64 limbs).
+bool isLongByTwoLimbs(IntegerRep n, IntegerRep d) noexcept {
+  return n.h != nullptr && d.h != nullptr && d.h->bytes == 2 * kWordBytes &&
+         n.h->bytes > 2 * kWordBytes;
+}
+
+// The remainder r1 * 2^64 + r0 with n's sign.
+Integer twoLimbRemainder(IntegerRep n, Word r1, Word r0) {
+  const bool negative = BorrowedInteger(n).get().isIN();
+  if (r1 == 0) return negative ? integerFromWordNeg_(r0) : integerFromWord_(r0);
+  rt::BlockHeader* h = newBlock(2);
+  rt::payload(h)[0] = r0;
+  rt::payload(h)[1] = r1;
+  return IntegerAccess::adopt({n.w, h});  // n's tag
+}
+
+// The quotient of isLongByTwoLimbs operands, straight into a block from
+// the thread's lists; (r1, r0) receives the remainder's magnitude.
+[[gnu::always_inline]] inline Integer quotientByTwoLimbs(IntegerRep n, IntegerRep d, Word& r1,
+                                                         Word& r0) {
+  const auto nn = static_cast<Int>(n.h->bytes / kWordBytes);
+  rt::BlockHeader* h = newBlock(nn - 1);
+  Word* q = rt::payload(h);
+  std::tie(r1, r0) = divideByTwoLimbs(q, rt::payload(n.h), nn, rt::payload(d.h));
+  if (q[nn - 2] != 0) return IntegerAccess::adopt({n.w ^ d.w, h});  // the tags' sign
+  // One limb less; from a three-limb n, one limb, which may demote.
+  h->bytes -= kWordBytes;
+  return withSignAnyLength((n.w ^ d.w) != 0, WordArray_::adopt(h));
+}
+
+[[gnu::noinline]] std::pair<Integer, Integer> quotRemByTwoLimbs(IntegerRep n, IntegerRep d) {
+  Word r1 = 0, r0 = 0;
+  Integer q = quotientByTwoLimbs(n, d, r1, r0);
+  return {std::move(q), twoLimbRemainder(n, r1, r0)};
+}
+
+[[gnu::noinline]] IntegerRep quotByTwoLimbs(IntegerRep n, IntegerRep d) {
+  Word r1 = 0, r0 = 0;
+  return IntegerAccess::release(quotientByTwoLimbs(n, d, r1, r0));
+}
+
+// The remainder alone, with no quotient written.
+[[gnu::noinline]] IntegerRep remByTwoLimbs(IntegerRep n, IntegerRep d) {
+  const auto nn = static_cast<Int>(n.h->bytes / kWordBytes);
+  const auto [r1, r0] = divideByTwoLimbs<false>(nullptr, rt::payload(n.h), nn, rt::payload(d.h));
+  return IntegerAccess::release(twoLimbRemainder(n, r1, r0));
+}
+
 // The quotient and the remainder of isLongByLong operands, straight into
 // blocks from the thread's lists.
 [[gnu::noinline]] std::pair<Integer, Integer> quotRemLongByLong(IntegerRep n, IntegerRep d) {
@@ -424,10 +476,12 @@ bool isLongByLong(IntegerRep n, IntegerRep d) noexcept {
 
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   if (isLongByWord(n, d)) return quotRemLongByWord(n, d);
+  if (isLongByTwoLimbs(n, d)) return quotRemByTwoLimbs(n, d);
   if (isLongByLong(n, d)) return quotRemLongByLong(n, d);
   return onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
+  if (isLongByTwoLimbs(n, d)) return quotByTwoLimbs(n, d);
   return isLongByWord(n, d) ? quotLongByWord(n, d) : onBorrowed<quotImpl>(n, d);
 }
 IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
@@ -447,6 +501,7 @@ IntegerRep integerRemSlow(IntegerRep n, IntegerRep d) {
     const auto v = static_cast<Int>(r);
     return IntegerAccess::release(IS(bn.get().isIN() ? -v : v));
   }
+  if (isLongByTwoLimbs(n, d)) return remByTwoLimbs(n, d);
   return remGeneral(n, d);
 }
 std::pair<Integer, Integer> integerDivModSlow(IntegerRep n, IntegerRep d) {
