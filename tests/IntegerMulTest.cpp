@@ -126,21 +126,25 @@ TEST(IntegerMulDifferential, ShortOperandsInEverySizePairing) {
   }
 }
 
-// Divisors of two limbs at every normalising shift, their low limbs at the
-// values that steer the reciprocal's corrections, and dividends of three to
-// nine limbs built as q * d + r: quotient limbs of 0, 1 and all ones, and
-// remainders at both ends of [0, d), where each quotient limb's estimate is
-// most often corrected.
-TEST(IntegerMulDifferential, TwoLimbDivisorsAtEveryShift) {
+// Divisors of one and two limbs at every normalising shift, the low limb of
+// a two-limb one at the values that steer the reciprocal's corrections, and
+// dividends up to nine limbs built as q * d + r: quotient limbs of 0, 1 and
+// all ones, and remainders at both ends of [0, d), where each quotient
+// limb's estimate is most often corrected.
+TEST(IntegerMulDifferential, ShortDivisorsAtEveryShift) {
   Rng rng(7);
   const Word kOnes = ~Word{0};
   for (int s = 0; s < 64; ++s) {
     for (const Word top : {kTop, kOnes, kTop | rng.word()}) {
+      std::vector<Integer> divisors = {makeInteger(false, {top >> s})};
       for (const Word low : {Word{0}, Word{1}, kOnes, rng.word()}) {
-        const Integer d = makeInteger(false, {low, top >> s});
+        divisors.push_back(makeInteger(false, {low, top >> s}));
+      }
+      for (const Integer& d : divisors) {
         for (Int n = 3; n <= 9; ++n) {
           std::vector<Word> q(static_cast<std::size_t>(n - 1));
           for (Word& w : q) w = std::array{Word{0}, Word{1}, kOnes, rng.word()}[rng.range(0, 3)];
+          while (!q.empty() && q.back() == 0) q.pop_back();
           const Integer qd = num::integerMul(makeInteger(false, q), d);
           for (const Integer& r : {IS(0), IS(1), num::integerSub(d, IS(1)),
                                    num::integerRem(makeInteger(false, rng.limbs(1, 2)), d)}) {

@@ -9,6 +9,7 @@
 #include <cpuid.h>
 #endif
 
+#include "../Division.hpp"
 #include "../Overlap.hpp"
 #include "NativeMulCore.hpp"
 #include "Num/Backend/Native.hpp"
@@ -126,39 +127,6 @@ void sqrBasecase(Word* r, const Word* a, Int n) noexcept {
   assert(c == 0 && shifted == 0);
 }
 
-// Two limbs divided by one normalised limb d through its reciprocal
-// v = floor((2^128 - 1) / d) - 2^64: a product, an addition and at most two
-// corrections in place of a hardware division (the 2-by-1 division of
-// Moller and Granlund).
-class Reciprocal {
- public:
-  explicit Reciprocal(Word d) noexcept : d_(d), v_(detail::quotRemWord2(~d, ~Word{0}, d).first) {
-    assert((d >> 63) != 0);
-  }
-  // (quotient, remainder) of (u1 2^64 + u0) / d, u1 < d.  The sum wraps
-  // modulo 2^128 by design: only its high limb, modulo 2^64, is the
-  // candidate quotient.
-  std::pair<Word, Word> divide(Word u1, Word u0) const noexcept {
-    assert(u1 < d_);
-    const Wide p = static_cast<Wide>(v_) * u1 + ((static_cast<Wide>(u1 + 1) << 64) | u0);
-    Word q = static_cast<Word>(p >> 64);
-    Word r = u0 - q * d_;
-    if (r > static_cast<Word>(p)) {
-      --q;
-      r += d_;
-    }
-    if (r >= d_) {
-      ++q;
-      r -= d_;
-    }
-    return {q, r};
-  }
-
- private:
-  Word d_;
-  Word v_;
-};
-
 // Knuth's division on raw limbs, dn >= 2, d normalised, na >= dn.  Each
 // quotient limb is estimated from the top two limbs of the running
 // remainder and d's top limb, refined with the next limb of each (the 3-by-2
@@ -175,7 +143,7 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
   }
   const Word d1 = d[dn - 1];
   const Word d0 = d[dn - 2];
-  const Reciprocal inv(d1);
+  const detail::WordDivisor inv(d1);
   for (Int j = qn - 1; j >= 0; --j) {
     Word* w = a + j;  // the window {w, dn + 1}, below d * 2^64
     const Word n2 = w[dn];
@@ -183,8 +151,8 @@ Word divBasecase(Word* q, Word* a, Int na, const Word* d, Int dn) noexcept {
     const Word n0 = w[dn - 2];
     Word qhat = ~Word{0};
     if (n2 < d1) {
-      auto [qq, rhat] = inv.divide(n2, n1);
-      qhat = qq;
+      Word rhat = n2;
+      qhat = inv.divide(rhat, n1);
       Wide p = static_cast<Wide>(qhat) * d0;
       while (p > ((static_cast<Wide>(rhat) << 64) | n0)) {
         --qhat;
@@ -530,46 +498,12 @@ Word divRemNormalized(Word* q, Word* a, Int na, const Word* d, Int dn) {
   return qh;
 }
 
-namespace {
-
-// The division chain of {a, n} by d, as if both were shifted left by d's
-// leading zero count: each step divides the running remainder and the next
-// limb of the shifted dividend by the normalised divisor.  store(i, q)
-// receives the quotient limbs, most significant first; returns the
-// remainder.  Reading a[i] and a[i - 1] before storing limb i lets q be a.
-template <class Store>
-Word divideByLimb(const Word* a, Int n, Word d, Store store) noexcept {
-  assert(d != 0);
-  const int s = countLeadingZeros(d);
-  const Reciprocal inv(d << s);
-  if (n == 0) return 0;
-  if (s == 0) {
-    Word rho = 0;
-    for (Int i = n - 1; i >= 0; --i) {
-      const auto [qi, ri] = inv.divide(rho, a[i]);
-      store(i, qi);
-      rho = ri;
-    }
-    return rho;
-  }
-  Word rho = a[n - 1] >> (64 - s);
-  for (Int i = n - 1; i >= 0; --i) {
-    const Word u0 = (a[i] << s) | (i > 0 ? a[i - 1] >> (64 - s) : 0);
-    const auto [qi, ri] = inv.divide(rho, u0);
-    store(i, qi);
-    rho = ri;
-  }
-  return rho >> s;
-}
-
-}  // namespace
-
 Word divRemLimb(Word* q, const Word* a, Int n, Word d) noexcept {
-  return divideByLimb(a, n, d, [q](Int i, Word qi) { q[i] = qi; });
+  return n == 0 ? 0 : detail::divideByWord(q, a, n, d);
 }
 
 Word remLimb(const Word* a, Int n, Word d) noexcept {
-  return divideByLimb(a, n, d, [](Int, Word) {});
+  return n == 0 ? 0 : detail::divideByWord<false>(nullptr, a, n, d);
 }
 
 }  // namespace core
