@@ -360,11 +360,10 @@ void integerMulAssignSlow(Integer& x, IntegerRep yr) {
 
 namespace {
 
-// Whether n has three limbs or more and d one limb: a signed word other
-// than 0, 1 and -1, or a one-limb magnitude.  Then n / d has two limbs or
-// more, nothing to demote.
+// Whether n has two limbs or more and d one limb: a signed word other than
+// 0, 1 and -1, or a one-limb magnitude.
 bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
-  return n.h != nullptr && n.h->bytes >= 3 * kWordBytes &&
+  return n.h != nullptr && n.h->bytes >= 2 * kWordBytes &&
          (d.h == nullptr ? !isTrivialWord(d.w) : d.h->bytes == kWordBytes);
 }
 
@@ -381,9 +380,9 @@ bool isLongByWord(IntegerRep n, IntegerRep d) noexcept {
   MutableWordArray_ q = newWords(nn);
   rem = divideByWord(q.data(), a.data(), nn, w);
   if (q[nn - 1] == 0) q.setSize(nn - 1);
-  BigNat_ m = std::move(q).freeze();
-  return IntegerAccess::release(bn.get().isIN() != integerIsNegative(dv) ? IN(std::move(m))
-                                                                         : IP(std::move(m)));
+  // From a two-limb n, one limb, which may demote.
+  return IntegerAccess::release(
+      withSignAnyLength(bn.get().isIN() != integerIsNegative(dv), std::move(q).freeze()));
 }
 
 // The quotient of isLongByWord operands alone.
