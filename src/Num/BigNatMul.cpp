@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "Division.hpp"
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
 #include "Num/Primitives.hpp"
@@ -38,6 +39,14 @@ BigNat_ sqrKernel(const BigNat_& a) {
 
 // The fresh [w], or the shared zero for w = 0.
 BigNat_ fromRemainder(Word w) { return bigNatFromWord_(w); }
+
+// Whether a / b, a > b, goes to the inline 3-by-2 steps of Division.hpp
+// rather than the kernel: a divisor of two limbs, whose steps cost less
+// than the kernel's call and set-up and measured faster per limb too.  (One
+// limb divisors take the inline 2-by-1 steps likewise.)
+bool byTwoLimbs(const BigNat_& a, const BigNat_& b) noexcept {
+  return b.size() == 2 && a.size() >= 3;
+}
 
 }  // namespace
 
@@ -97,8 +106,13 @@ std::pair<BigNat_, BigNat_> bigNatQuotRem_(const BigNat_& a, const BigNat_& b) {
     return {std::move(qr.first), std::move(r)};
   }
   return withNewWordArray2Trimmed_(
-      a.size() - b.size() + 1, b.size(),
-      [&](MutableWordArray_& q, MutableWordArray_& r) { backend::bignat_quotrem(q, r, a, b); });
+      a.size() - b.size() + 1, b.size(), [&](MutableWordArray_& q, MutableWordArray_& r) {
+        if (byTwoLimbs(a, b)) {
+          std::tie(r[1], r[0]) = detail::divideByTwoLimbs(q.data(), a.data(), a.size(), b.data());
+        } else {
+          backend::bignat_quotrem(q, r, a, b);
+        }
+      });
 }
 
 BigNat_ bigNatQuot(const BigNat_& a, const BigNat_& b) {
@@ -114,8 +128,13 @@ BigNat_ bigNatQuot(const BigNat_& a, const BigNat_& b) {
       break;
   }
   if (b.size() == 1) return bigNatQuotWord_(a, b[0]);
-  return withNewWordArrayTrimmed_(a.size() - b.size() + 1,
-                                  [&](MutableWordArray_& q) { backend::bignat_quot(q, a, b); });
+  return withNewWordArrayTrimmed_(a.size() - b.size() + 1, [&](MutableWordArray_& q) {
+    if (byTwoLimbs(a, b)) {
+      detail::divideByTwoLimbs(q.data(), a.data(), a.size(), b.data());
+    } else {
+      backend::bignat_quot(q, a, b);
+    }
+  });
 }
 
 BigNat_ bigNatRem(const BigNat_& a, const BigNat_& b) {
@@ -130,8 +149,13 @@ BigNat_ bigNatRem(const BigNat_& a, const BigNat_& b) {
       break;
   }
   if (b.size() == 1) return fromRemainder(backend::bignat_rem_word(a, b[0]));
-  return withNewWordArrayTrimmed_(b.size(),
-                                  [&](MutableWordArray_& r) { backend::bignat_rem(r, a, b); });
+  return withNewWordArrayTrimmed_(b.size(), [&](MutableWordArray_& r) {
+    if (byTwoLimbs(a, b)) {
+      std::tie(r[1], r[0]) = detail::divideByTwoLimbs<false>(nullptr, a.data(), a.size(), b.data());
+    } else {
+      backend::bignat_rem(r, a, b);
+    }
+  });
 }
 
 std::pair<BigNat_, Word> bigNatQuotRemWord_(const BigNat_& a, Word w) {
@@ -149,8 +173,9 @@ std::pair<BigNat_, Word> bigNatQuotRemWord_(const BigNat_& a, Word w) {
     return {bigNatFromWord2_(q1, q0), r};
   }
   Word r = 0;
-  BigNat_ q = withNewWordArrayTrimmed_(
-      a.size(), [&](MutableWordArray_& m) { r = backend::bignat_quotrem_word(m, a, w); });
+  BigNat_ q = withNewWordArrayTrimmed_(a.size(), [&](MutableWordArray_& m) {
+    r = detail::divideByWord(m.data(), a.data(), a.size(), w);
+  });
   return {std::move(q), r};
 }
 
@@ -163,8 +188,9 @@ BigNat_ bigNatQuotWord_(const BigNat_& a, Word w) {
     const auto qr = quotRemWord3_(a[1], a[0], w);
     return bigNatFromWord2_(std::get<0>(qr), std::get<1>(qr));
   }
-  return withNewWordArrayTrimmed_(
-      a.size(), [&](MutableWordArray_& q) { backend::bignat_quot_word(q, a, w); });
+  return withNewWordArrayTrimmed_(a.size(), [&](MutableWordArray_& q) {
+    detail::divideByWord(q.data(), a.data(), a.size(), w);
+  });
 }
 
 Word bigNatRemWord_(const BigNat_& a, Word w) {
