@@ -477,8 +477,9 @@ Integer twoLimbRemainder(IntegerRep n, Word r1, Word r0) {
 
 std::pair<Integer, Integer> integerQuotRemSlow(IntegerRep n, IntegerRep d) {
   if (isLongByWord(n, d)) return quotRemLongByWord(n, d);
-  if (isLongByTwoLimbs(n, d)) return quotRemByTwoLimbs(n, d);
-  if (isLongByLong(n, d)) return quotRemLongByLong(n, d);
+  if (isLongByLong(n, d)) {
+    return d.h->bytes == 2 * kWordBytes ? quotRemByTwoLimbs(n, d) : quotRemLongByLong(n, d);
+  }
   return onBorrowed<quotRemImpl>(n, d);
 }
 IntegerRep integerQuotSlow(IntegerRep n, IntegerRep d) {
