@@ -1,6 +1,6 @@
 // Division of limb arrays by a divisor of one or two limbs through its
-// reciprocal, without a call: shared by the native kernels and the short
-// division paths of Integer.  Internal to the library.
+// reciprocal, without a call: shared by the native kernels and the BigNat
+// and Integer divisions by such divisors.  Internal to the library.
 #pragma once
 
 #include <bit>

@@ -14,7 +14,6 @@
 #endif
 
 #include "BlockLists.hpp"
-#include "Division.hpp"
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
 #include "Num/Primitives.hpp"

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Borrowed.hpp"
+#include "Division.hpp"
 #include "InPlace.hpp"
 #include "Num/Backend.hpp"
 #include "Num/BigNat.hpp"
